@@ -56,8 +56,8 @@ QString ImageEndFailureMessage(const QString& programPath);
 
 struct LoadResult {
     bool imageEndFound = false;
-    QString script;              // empty when nothing could be read
-    QStringList extractedFiles;  // full paths of the files written
+    QString script;             // empty when nothing could be read
+    QStringList extractedFiles; // full paths of the files written
 };
 
 // Reads the packaged script of `programPath` and writes its attached files,

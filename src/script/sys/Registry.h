@@ -26,9 +26,10 @@ public:
     explicit Registry(QString filePath = DefaultFilePath());
     const QString& filePath() const { return path_; }
 
-    // An empty `valueName` is the key's default value. Creates the key and
-    // its parents. False for an unknown root, an empty key path or when the
-    // file cannot be written.
+    // An empty `valueName` is the key's default value; an empty key path is
+    // the root itself. Creates the key and its parents. False for an unknown
+    // root, a key name holding a line break or a bracket, or when the file
+    // cannot be written.
     bool SetValue(const QString& root, const QString& key, const QString& valueName,
                   const QString& value);
     // nullopt when the root, key or value does not exist.
