@@ -212,7 +212,7 @@ DECKS = [
 ]
 
 SETTINGS_DEFAULT_NAME = "プレイヤー"
-LOBBY_HOST = "http://lobby.luminaria.invalid/"
+LOBBY_HOST = "http://lobby.luminaria-online.example/"
 
 # Cards (and masters) that get a bitmap; every other card falls back to the
 # substitute picture of the field view.
