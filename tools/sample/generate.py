@@ -31,6 +31,7 @@ Usage: generate.py [--out DATA_DIR] [--preview PNG_DIR] [--table]
 """
 
 import argparse
+import html.parser
 import os
 import shutil
 import struct
@@ -481,7 +482,9 @@ def write_pages(out):
         "<ul>",
         '<li><a href="lmn://macro/talk/よろしくお願いします！">「よろしくお願いします！」と発言する</a></li>',
         '<li><a href="lmn://macro/talk/ありがとうございました。">「ありがとうございました。」と発言する</a></li>',
-        '<li><a href="lmn://macro/message/** 対戦相手募集中です **">募集のお知らせを流す</a></li>',
+        # Command links carry their chat text literally, so they hold no ASCII
+        # spaces a browser could escape.
+        '<li><a href="lmn://macro/message/＊＊対戦相手募集中です＊＊">募集のお知らせを流す</a></li>',
         "</ul>",
         '<p class="small">カードを選ぶと、ここにカードの説明が表示されます。</p>',
     ]
@@ -1093,6 +1096,42 @@ def records(path, n):
     return [fields[i:i + n] for i in range(0, len(fields), n)]
 
 
+VOID_TAGS = {"meta", "br", "img", "hr", "link", "input"}
+
+
+class PageChecker(html.parser.HTMLParser):
+    """Tags properly nested and closed, the Shift_JIS charset declared, links
+    either command links or pages of the installation."""
+
+    def __init__(self, path):
+        super().__init__(convert_charrefs=True)
+        self.path, self.stack, self.charset = path, [], False
+
+    def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
+        if tag == "meta" and "charset=Shift_JIS" in (attrs.get("content") or ""):
+            self.charset = True
+        if tag == "a":
+            href = attrs.get("href", "")
+            assert href.startswith("lmn://") and " " not in href, (self.path, href)
+        if tag not in VOID_TAGS:
+            self.stack.append(tag)
+
+    def handle_endtag(self, tag):
+        assert self.stack and self.stack[-1] == tag, (self.path, tag, self.stack)
+        self.stack.pop()
+
+    def check(self, text):
+        assert text.startswith("<!DOCTYPE HTML"), self.path
+        self.feed(text)
+        self.close()
+        assert not self.stack and self.charset, self.path
+
+
+def check_page(path):
+    PageChecker(path).check(read_text(path))
+
+
 def read_ini(path):
     sections = {}
     cur = None
@@ -1239,7 +1278,7 @@ def check(out):
         for ext in (".ini", ".html"):
             assert os.path.exists(os.path.join(cdir, cid + ext)), cid + ext
             if ext == ".html":
-                read_text(os.path.join(cdir, cid + ext))
+                check_page(os.path.join(cdir, cid + ext))
     for cid, _n, kind, _b, _r in cards:
         ini = read_ini(os.path.join(cdir, cid + ".ini"))
         if kind != 3:
@@ -1252,12 +1291,14 @@ def check(out):
     assert {r[2] for r in st} >= {"-", "!", "S", "P"} and {r[2] for r in st} - {"-", "!", "S", "P"}
     assert {r[3] for r in st} == {"0", "1", "2"}
     for sid in sids:
-        read_text(os.path.join(sdir, sid + ".html"))
+        check_page(os.path.join(sdir, sid + ".html"))
 
     for f in ("startup.html", "startup_b.html"):
-        read_text(os.path.join(out, "system", f))
-    for f in os.listdir(os.path.join(out, "system", "documents")):
-        read_text(os.path.join(out, "system", "documents", f))
+        check_page(os.path.join(out, "system", f))
+    docs = os.listdir(os.path.join(out, "system", "documents"))
+    assert docs and all(f.endswith(".html") for f in docs)
+    for f in docs:
+        check_page(os.path.join(out, "system", "documents", f))
     read_ini(os.path.join(out, "Lumiplay.ini"))
 
     for name, _x, _y in SHEET:
