@@ -11,14 +11,15 @@ spirits are summoned by masters.  Three card series, each an island chapter:
 Masters MASTER000 - MASTER006 (N: 000, 001, 006; A: 002, 003; W: 004, 005).
 Statuses 000 - 012 in state.dat.
 
-Sample rules (system/rules):
-  minarai.lmr    見習い杯  Jr, extra rules 000 and 003 (only cards of ☆2 or less)
-  hoshikuzu.lmr  星屑杯    Sr, extra rules 001, 002 (no ☆5) and 004 (no wonder master)
-  gekka.lmr      月下大会  Pro, extra rules 006 (four or more copies allowed) and 007
+Sample rules (system/rules; two are named after their rule as the rule editor
+names its files, gekka.lmr shows that a file name need not match its rule):
+  見習い杯.lmr  見習い杯  Jr, extra rules 000 and 003 (only cards of ☆2 or less)
+  星屑杯.lmr    星屑杯    Sr, extra rules 001, 002 (no ☆5) and 004 (no wonder master)
+  gekka.lmr     月下大会  Pro, extra rules 006 (four or more copies allowed) and 007
 
 Sample decks (deck/), and the rule they are meant for:
-  hinode_jr.ini     日の出の子ら    Jr, master N, 20 cards all ☆1-2: valid under OFFICIAL_JR and minarai
-  kirinami_sr.ini   霧波の守り      Sr, master A, 20 cards up to ☆4: valid under OFFICIAL_SR and hoshikuzu
+  hinode_jr.ini     日の出の子ら    Jr, master N, 20 cards all ☆1-2: valid under OFFICIAL_JR and 見習い杯
+  kirinami_sr.ini   霧波の守り      Sr, master A, 20 cards up to ☆4: valid under OFFICIAL_SR and 星屑杯
   gekka_pro.ini     月下の竜        Pro, master W, 30 cards with ☆5: valid under OFFICIAL_PRO and gekka
   hoshiyomi_pro.ini 星読みの夜      Pro, master A, 30 cards, four copies of TK017 (the highest
                                     identifier of the deck): breaks the three-copies limit of
@@ -155,8 +156,8 @@ STATUSES = [
 
 # file base name, display name, class digit, extra rules that are on
 RULES = [
-    ("minarai", "見習い杯", "0", ["000", "003"]),
-    ("hoshikuzu", "星屑杯", "1", ["001", "002", "004"]),
+    ("見習い杯", "見習い杯", "0", ["000", "003"]),
+    ("星屑杯", "星屑杯", "1", ["001", "002", "004"]),
     ("gekka", "月下大会", "2", ["006", "007"]),
 ]
 
@@ -527,6 +528,12 @@ def write_pages(out):
         "<h2>特殊ルール</h2>",
         "<table>", "<tr><th>番号</th><th>内容</th></tr>"] + [
         "<tr><td>" + code + "</td><td>" + text + "</td></tr>" for code, text in sorted(EXRULE_TEXT.items())] + [
+        "</table>",
+        "<h2>収録ルール</h2>",
+        "<table>", "<tr><th>ルール</th><th>クラス</th><th>特殊ルール</th></tr>"] + [
+        "<tr><td>" + name + "</td><td>" + {"0": "Jr", "1": "Sr", "2": "Pro"}[cls] + "</td><td>"
+        + "<br>".join(code + " " + EXRULE_TEXT[code] for code in on) + "</td></tr>"
+        for _f, name, cls, on in RULES] + [
         "</table>",
         "<h2>ターンの流れ</h2>",
         "<ol>",
@@ -1077,23 +1084,28 @@ def read_text(path):
     return text
 
 
-def read_fields(path):
-    """Fields separated by commas or line ends, optionally quoted."""
-    text = read_text(path)
+def read_fields_of(line):
+    """Fields separated by commas, optionally quoted (no field of the sample
+    holds a comma)."""
     fields = []
-    for line in text.split(CRLF)[:-1]:
-        for f in line.split(","):
-            f = f.lstrip(" \t")
-            if len(f) >= 2 and f[0] == '"' and f[-1] == '"':
-                f = f[1:-1]
-            fields.append(f)
+    for f in line.split(","):
+        f = f.lstrip(" \t")
+        if len(f) >= 2 and f[0] == '"' and f[-1] == '"':
+            f = f[1:-1]
+        assert '"' not in f, line
+        fields.append(f)
     return fields
 
 
 def records(path, n):
-    fields = read_fields(path)
-    assert len(fields) % n == 0, path + ": field count is not a multiple of %d" % n
-    return [fields[i:i + n] for i in range(0, len(fields), n)]
+    """The loaders only count fields; the sample keeps one whole record per line."""
+    out = []
+    for no, line in enumerate(read_text(path).split(CRLF)[:-1], 1):
+        fields = read_fields_of(line)
+        assert len(fields) == n, "%s:%d: %d fields, %d wanted" % (path, no, len(fields), n)
+        assert all(fields), "%s:%d: empty field" % (path, no)
+        out.append(fields)
+    return out
 
 
 VOID_TAGS = {"meta", "br", "img", "hr", "link", "input"}
@@ -1318,8 +1330,8 @@ def check(out):
         assert [c for c in slots if c] == [c for c in listed if c], fname + ": unknown card"
         assert len(slots) == (30 if rule == "Pro" else 20)
         table.append((fname, [(r, regulation_check(db, rule_text(out, r), m, slots)) for r in rules]))
-    intended = {"hinode_jr.ini": ["OFFICIAL_JR", "minarai"],
-                "kirinami_sr.ini": ["OFFICIAL_SR", "hoshikuzu"],
+    intended = {"hinode_jr.ini": ["OFFICIAL_JR", "見習い杯"],
+                "kirinami_sr.ini": ["OFFICIAL_SR", "星屑杯"],
                 "gekka_pro.ini": ["OFFICIAL_PRO", "gekka"],
                 "hoshiyomi_pro.ini": ["gekka"],
                 "mayoigo_jr.ini": []}
