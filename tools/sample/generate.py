@@ -28,7 +28,7 @@ Sample decks (deck/), and the rule they are meant for:
                                     count of every rule
 The full verdict table is printed by --table.
 
-Usage: generate.py [--out DATA_DIR] [--preview PNG_DIR] [--table]
+Usage: generate.py [--out DATA_DIR] [--preview PNG_DIR] [--table] [--verify]
 """
 
 import argparse
@@ -37,6 +37,7 @@ import os
 import shutil
 import struct
 import sys
+import tempfile
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -1348,13 +1349,36 @@ def print_table(table):
             print("  %-13s %s" % (r, " + ".join(msgs) if msgs else "(valid)"))
 
 
-def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("--out", default=DEFAULT_OUT)
-    ap.add_argument("--preview", help="also write zoomed PNG previews into this folder")
-    ap.add_argument("--table", action="store_true", help="print the expected deck verdicts")
-    args = ap.parse_args()
-    out = args.out
+def generated_files(root):
+    files = {}
+    for sub in ("system", "deck"):
+        for folder, _dirs, names in os.walk(os.path.join(root, sub)):
+            for n in names:
+                path = os.path.join(folder, n)
+                files[os.path.relpath(path, root)] = path
+    files["Lumiplay.ini"] = os.path.join(root, "Lumiplay.ini")
+    return files
+
+
+def verify(out):
+    """Regenerates into a scratch folder and compares byte for byte with out."""
+    with tempfile.TemporaryDirectory() as tmp:
+        generate(tmp)
+        want, have = generated_files(tmp), generated_files(out)
+        bad = sorted(set(want) ^ set(have))
+        for rel in sorted(set(want) & set(have)):
+            if not os.path.exists(have[rel]):
+                bad.append(rel)
+                continue
+            with open(want[rel], "rb") as a, open(have[rel], "rb") as b:
+                if a.read() != b.read():
+                    bad.append(rel)
+    for rel in bad:
+        print("differs: " + rel)
+    return not bad
+
+
+def generate(out, preview=None):
     # Start from scratch so that nothing of an earlier run lingers.
     for sub in ("system", "deck"):
         shutil.rmtree(os.path.join(out, sub), ignore_errors=True)
@@ -1364,8 +1388,21 @@ def main():
     write_decks(out)
     write_settings(out)
     write_pages(out)
-    write_pictures(out, args.preview)
-    table = check(out)
+    write_pictures(out, preview)
+    return check(out)
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--out", default=DEFAULT_OUT)
+    ap.add_argument("--preview", help="also write zoomed PNG previews into this folder")
+    ap.add_argument("--table", action="store_true", help="print the expected deck verdicts")
+    ap.add_argument("--verify", action="store_true",
+                    help="only check that the files in --out are what this generator writes")
+    args = ap.parse_args()
+    if args.verify:
+        return 0 if verify(args.out) else 1
+    table = generate(args.out, args.preview)
     if args.table:
         print_table(table)
     return 0
