@@ -50,9 +50,9 @@ struct SideData {
 
     MonsterData& Monster(int area) { return Monsters[static_cast<size_t>(area - 1)]; }
     const MonsterData& Monster(int area) const { return Monsters[static_cast<size_t>(area - 1)]; }
-};
 
-bool operator==(const SideData& a, const SideData& b);
+    bool operator==(const SideData&) const = default;
+};
 
 struct BattleData {
     SideData Own;
@@ -61,9 +61,9 @@ struct BattleData {
     QString RuleText;
     QString Memo;
     std::array<QString, 5> Reserved;
-};
 
-bool operator==(const BattleData& a, const BattleData& b);
+    bool operator==(const BattleData&) const = default;
+};
 
 // The reset template: both sides alike, deck type Sr, master "MASTER000",
 // master HP 5, every list the empty list.

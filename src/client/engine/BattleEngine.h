@@ -122,7 +122,8 @@ public:
     // A request "endturn" arrived (the flag is its field 1): the local turn begins.
     void OnEndturn(const QString& flag);
     // A request "turnnum" arrived.
-    void OnTurnnum(const QString& number);
+    // false when the field is not a number; nothing changes then.
+    bool OnTurnnum(const QString& number);
     // Server: the client reported "turnstandby".
     void OnTurnstandby() { BackupBattleState(); }
 

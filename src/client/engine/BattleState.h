@@ -15,7 +15,6 @@
 namespace lumi {
 
 inline const QString StateFileFilter = QStringLiteral("ルミナリアOnline バトル情報(*.lms)|*.lms");
-inline const QString BackupFileName = QStringLiteral("backup.lms");
 
 QByteArray WriteBattleState(const BattleData& data);
 
@@ -41,6 +40,9 @@ QString MakeStateMemo(bool serverHoldsTurn, const QString& extra);
 
 // "yy-mm-dd-hh-nn-<turn>-先攻.lms" or "...-後攻.lms".
 QString NumberedBackupName(const QDateTime& localTime, int turnNumber, bool holderMovedFirst);
+
+// The memo says the server held the turn ("nowplay" is "s").
+bool ServerTurnInMemo(const QString& memo);
 
 // The text of the resume confirmation box.
 QString ResumeSummaryText(const BattleData& data, bool serverTurnAtSave);

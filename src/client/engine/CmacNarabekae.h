@@ -22,7 +22,8 @@ public:
 
     QString Caption = QStringLiteral("ならべかえ / シャッフル");
     QString lblStep1 = QStringLiteral("Step1.どちらがわで実行しますか？");
-    bool optSelf = true; // "自分(&S)"; false: "相手(&E)"
+    bool optSelf = true;    // "自分(&S)"; false: "相手(&E)"
+    bool optEnabled = true; // the side is fixed once the top cards are shown
     QString lblStep2 = QStringLiteral("Step2.ならべかえてください。");
     Button cmdExecute{QStringLiteral("実行(&X)")};
     Button cmdUp{QStringLiteral("↑")};

@@ -21,7 +21,8 @@ inline const QString DeckNameKey = QStringLiteral("DeckDefaultData.DeckName");
 // report goes and the record keeps the fields set before the missing one.
 struct SetParseResult {
     bool ok = true;
-    int errorNumber = 0; // 9: a field is missing
+    int errorNumber = 0; // 9: a field is missing, 13: a number field is not a number
+    QString description;
     QString place;
     explicit operator bool() const { return ok; }
 };
