@@ -791,8 +791,11 @@ def motif_shape(motif, variant):
             return lambda px, py: drop(px, py) or tip(px, py)
 
         def wave(px, py):
-            y = 14 + 3.2 * math.sin((px - 6) / 3.2)
-            return 6 <= px <= 26 and y - 2.5 <= py <= y + 2.5 or (6 <= px <= 26 and 19 + 3.2 * math.sin((px - 6) / 3.2) - 2 <= py <= 19 + 3.2 * math.sin((px - 6) / 3.2) + 2)
+            # two stacked swells, the upper one a little thicker
+            if not 6 <= px <= 26:
+                return False
+            swell = 3.2 * math.sin((px - 6) / 3.2)
+            return abs(py - (13 + swell)) <= 2.5 or abs(py - (19 + swell)) <= 2
         return wave
     if motif == "moon":
         if variant % 2 == 0:
