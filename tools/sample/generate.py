@@ -359,8 +359,8 @@ def write_cards(out):
         write_text(os.path.join(cdir, mid + ".html"), master_page(mid, name, kind, abilities))
 
 
-def talk_link(name):
-    return '<p class="small"><a href="lmn://macro/talk/《' + name + '》を召喚！">このカードをチャットで紹介する</a></p>'
+def talk_link(name, line="を召喚！"):
+    return '<p class="small"><a href="lmn://macro/talk/《' + name + '》' + line + '">このカードをチャットで紹介する</a></p>'
 
 
 def card_page(series_file, title, cid, name, kind, base, rare, data, text):
@@ -402,7 +402,7 @@ def master_page(mid, name, kind, abilities):
     else:
         body.append("<p>特技はありません。</p>")
     body.append('<p class="flavor">' + MASTER_TEXT[mid] + "</p>")
-    body.append(talk_link(name))
+    body.append(talk_link(name, "とともに参ります！"))
     return html_page(name, body)
 
 
