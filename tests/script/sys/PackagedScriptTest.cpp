@@ -3,6 +3,7 @@
 #include "common/Cp932.h"
 #include "common/TextFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -247,4 +248,13 @@ TEST(Pack, WritesACopyWithTrailerAndReplacesAnOldOne) {
     EXPECT_FALSE(PackProgram(script, script, {}, dir.filePath("x")).ok); // not an image
     EXPECT_FALSE(PackProgram(engine, dir.filePath("missing.ktd"), {}, dir.filePath("x")).ok);
     EXPECT_FALSE(PackProgram(engine, script, {dir.filePath("missing")}, dir.filePath("x")).ok);
+}
+
+TEST(ImageEnd, RealProgramsOfThisSystemEndAtTheirFileEnd) {
+    for (const QString& path :
+         {QCoreApplication::applicationFilePath(), QStringLiteral("/bin/sh")}) {
+        const std::optional<QByteArray> bytes = readWholeFile(QFileInfo(path).canonicalFilePath());
+        ASSERT_TRUE(bytes) << path.toStdString();
+        EXPECT_EQ(ImageEnd(*bytes), bytes->size()) << path.toStdString();
+    }
 }
