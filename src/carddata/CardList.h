@@ -58,7 +58,8 @@ inline const QString CardListMissingText =
 // loses its trailing spaces and tabs.
 class FieldReader {
 public:
-    explicit FieldReader(QByteArrayView bytes) : data_(bytes) {}
+    // Keeps a (shared, not copied) reference to the bytes.
+    explicit FieldReader(QByteArray bytes) : bytes_(std::move(bytes)), data_(bytes_) {}
     // Skips blanks and empty lines; true when no record remains.
     bool atEnd();
     // The next field, decoded; nullopt when the data ended before it.
@@ -68,6 +69,7 @@ public:
     std::optional<QStringList> record(int count);
 
 private:
+    QByteArray bytes_;
     QByteArrayView data_;
     qsizetype pos_ = 0;
 };
