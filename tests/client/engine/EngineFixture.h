@@ -198,7 +198,7 @@ void writeCp932(const QString& path, const QString& text);
 // "*"), magic cards M001 (cost 1), M002 (no cost) and M003 (cost 3), and
 // statuses 000, 001, 010 (monsters), 011 (both) and 012 (masters).
 class EngineTest : public ::testing::Test {
-protected:
+public:
     EngineTest();
     void TearDown() override;
 
@@ -209,10 +209,10 @@ protected:
     void putMonster(int t, const QString& id, bool open, int level, int hp,
                     const QString& status = {});
 
-    QTemporaryDir dir;
+    QTemporaryDir dir; // this test's own files (backups, saved states)
     InstallPaths paths;
-    CardDatabase cards;
-    StatusDatabase statuses;
+    const CardDatabase& cards;
+    const StatusDatabase& statuses;
     ClientSettings settings;
     ScriptedUser user;
     RecordingLog log;
