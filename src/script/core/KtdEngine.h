@@ -1,0 +1,221 @@
+#pragma once
+// The run state and the interpreter behind KTD. One engine per KTD object;
+// everything runs on the thread that called Run.
+
+#include "script/core/KTD.h"
+#include "script/core/KtdText.h"
+
+#include <QHash>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <atomic>
+#include <memory>
+
+namespace lumi {
+
+// One data table of the engine: rows word=value in table order.
+struct KtdTable {
+    QStringList words;
+    QStringList values;
+    QHash<QString, int> exact;             // word -> first row
+    int lookup(const QString& word) const; // exact; -1 when missing
+    int number(const QString& word) const; // the row's value as a number, or -1
+};
+
+const KtdTable& ktdTable(int number);
+
+struct KtdCalcToken {
+    enum Kind : unsigned char { Number, Operand, Operator };
+    Kind kind = Number;
+    char op = 0;
+    double number = 0;
+    QString operand;
+};
+
+// The cached analysis of one sentence text.
+struct KtdAnalysis {
+    int kind = 0; // -2 condition, 1 assignment, 0 command
+    QString commandWord, objectArg, targetArg, marked;
+};
+
+class KtdEngine {
+public:
+    KtdEngine(KTD& owner, UserPort& user, KtdSystemPort* system);
+
+    KTD& owner;
+    UserPort& user;
+    KtdSystemPort* system;
+
+    // ---- run state
+    QString ProgramText;
+    QStringList ProgramLines;
+    qint32 LineCounter[2] = {0, 0};
+    std::atomic<bool> StopRequested{false};
+    std::atomic<int> RunStatus{0};
+    bool Trusted = false;
+    QString SecuritySetting = QStringLiteral("True");
+    QString ScriptFileName;
+    QString CommandLineText;
+    QString WindowTitle = QStringLiteral("Kotodama");
+    QObject* HostWindow = nullptr;
+    bool DebugAttached = false;
+    bool AdvancedErrors = false;
+    bool EventProcessing = false;
+    QList<qint16> StopLines;
+
+    // ---- argument slots
+    QString Sentence;
+    QString CommandWord, ObjectArg, TargetArg, MeansArg, MarkedSentence, LastResult;
+    QString FunctionArgs, FunctionResult;
+
+    // ---- control flow
+    bool CounterMoved = false;
+    bool ConditionResult = false;
+    bool ExitProcedure = false;
+    bool ExitLoop = false;
+    bool ExitBlock = false;
+    bool CancelNextClose = false;
+    QVector<int> BlockDepth;
+    struct Procedure {
+        QString name; // as written on the header line
+        int bodyStart = 0;
+        QString params;
+        bool hasParams = false;
+    };
+    QHash<QString, Procedure> procedures; // key: wide form
+    QSet<QString> notProcedures;
+    int procedureDepth = 0;
+    int nestingDepth = 0;
+    int executeDepth = 0;
+
+    // ---- variables
+    struct Variable {
+        QString name; // wide form
+        QString value;
+    };
+    QHash<QString, Variable> variables; // key: wide, case-folded
+    QStringList variableOrder;          // keys in order of first assignment
+    QHash<QString, QString> localNames; // key: wide, case-folded
+    QHash<QString, QString> keyCache;
+
+    // ---- settings of the run
+    QString dictionaryName;
+    QString settingsFilePath;
+    QString ftpPassword, ftpUser, ftpServer;
+    QHash<int, QString> plainSettings; // settings kept for the window issues
+    double turtleHeading = 90;
+    int instrument = 1;
+
+    // ---- errors
+    int ErrorMode = 0;
+    QString ErrorHandler;
+    QString LastErrorMessage;
+    int LastErrorNumber = 0;
+    QString LastErrorWord;
+
+    // ---- caches
+    QHash<QString, int> commandCache;
+    QHash<QString, int> functionCache;
+    QHash<QString, QVector<KtdCalcToken>> calcCache;
+    QHash<QString, QStringList> splitCache;
+    QHash<QString, KtdAnalysis> analysisCache;
+    QHash<QString, QString> declaredAliases; // alias -> target word (for reporting)
+    QHash<int, int> loopEnds;                // loop line -> its end line
+
+    std::unique_ptr<RandomSource> random;
+
+    // ---- entry points (KTD.cpp / KtdRun.cpp)
+    void Run(const QString& programText, qint32 accessNumber, const QString& fileName, int preserve,
+             bool forceUntrusted = false);
+    void ResetRunState();
+    void InstallProgram(const QString& normalisedText);
+    static QString NormaliseProgram(const QString& text);
+    void ComputeBlockDepths();
+    void RegisterProcedures();
+    void RunLines(); // main loop over ProgramLines
+    qint32 todaysAccessNumber() const;
+
+    // ---- interpreter (KtdInterpreter.cpp)
+    void RunComnd(const QString& line);
+    void RunSentence(const QString& sentence);
+    int AnalyseSentence(const QString& sentence);
+    void Dispatch(int kind);
+    QStringList ExtractParticles(const QStringList& particles);
+    QString ExtractParticle(const QString& particle) {
+        return ExtractParticles({particle}).value(0);
+    }
+    int LookupCommand(const QString& word) const; // exact in table 101, also full-width
+    void RunCommandNumber(int number);
+    int& counterInUse() { return LineCounter[1] != 0 ? LineCounter[1] : LineCounter[0]; }
+    int currentLine() const { return (LineCounter[1] != 0 ? LineCounter[1] : LineCounter[0]) + 1; }
+    void letMessagesThrough();
+
+    // ---- values (KtdEvaluate.cpp)
+    QString EvaluateValue(const QString& text);
+    double EvaluateNumber(const QString& text) { return ktdtext::toNumber(EvaluateValue(text)); }
+    QString EvaluateWithTable(const QString& text, int table);
+    QString Calculate(const QString& text);
+    static bool IsArithmetic(QStringView text);
+    QStringList SplitArguments(const QString& text, int count, bool evaluate);
+    QString EvaluateArgumentList(const QString& text);
+    QString ResolveName(const QString& term);
+
+    // ---- variables (KtdVariables.cpp)
+    QString variableKey(const QString& name);
+    QString LookupVariable(const QString& name); // "{no}" when missing
+    bool HasVariable(const QString& name);
+    void SetVariable(const QString& name, const QString& value);
+    void DeleteVariable(const QString& name);
+    void AssignVariable(const QString& name, const QString& value);
+    QString ReadElement(const QString& value, const QStringList& indices);
+    QString LookupLocal(const QString& name); // "{no}" when missing
+
+    // ---- procedures and flow (KtdFlow.cpp)
+    const Procedure* FindProcedure(const QString& name);
+    bool CallProcedure(const QString& name, bool fromSentence);
+    void RunCondition();
+    void RunConditionText(const QString& text, int headerLine, int forcedDepth);
+    bool EvaluateCondition(const QString& conditionText, bool anyOf, const QString& word);
+    bool Compare(const QString& conditionText, const QString& comparisonWord);
+    void RunBlock(int bodyStart, int depth, bool condition);
+    void RunLoop();
+    int LoopEndLine(int headerLine);
+    void JumpToLabel();
+    void LeaveCommand();
+    void ExecuteFile();
+    void AppendReferenceFile();
+    void RunProgramLinesFrom(int first);
+
+    // ---- commands and functions (KtdCommands.cpp, KtdFunctions.cpp)
+    QString CallFunction(const QString& word, bool lookupOnly);
+    QString RunFunction(int number);
+    void ShowMessageCommand();
+    void DeclareCommand();
+    void CallDllCommand(const QString& functionSpec, const QString& arguments);
+    void SettingSentence(int number);
+    void StoreSetting(); // 設定
+    QString ReadSetting(const QString& spec);
+    void DictionaryStore();
+    void SortCommand();
+    void PatternSearch(bool subMatches);
+    void SwapCommand();
+    void AddSubtract(int sign);
+    void WaitSeconds();
+    void WaitForever();
+    void EndCommand();
+
+    // ---- errors and security (KtdErrors.cpp)
+    int ShowError(int code, int icon, const QString& detail = {}, const QString& word = {});
+    int ShowError(const QString& message, int icon, const QString& detail = {},
+                  const QString& word = {});
+    int ShowErrorText(QString message, int number, int icon, const QString& detail,
+                      const QString& word);
+    bool SecurityGate();
+    int MessageBox(const QString& text, const QString& title, int style);
+    QString SentenceText() const;
+};
+
+} // namespace lumi

@@ -1,0 +1,528 @@
+// Values: EvaluateValue with joining, embedded expressions, quoting and
+// name resolution; arithmetic through Calculate; argument lists.
+#include "script/core/KtdEngine.h"
+
+#include <cmath>
+
+namespace lumi {
+
+using namespace ktdtext;
+
+namespace {
+
+bool isOperatorChar(char16_t c) {
+    switch (c) {
+    case u'＋':
+    case u'－':
+    case u'＊':
+    case u'／':
+    case u'＾':
+    case u'％':
+    case u'￥':
+    case u'+':
+    case u'-':
+    case u'*':
+    case u'/':
+    case u'^':
+    case u'%':
+    case u'\\':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Removes one pair of enclosing brackets when the opening one closes at
+// the last character (so （１）＋（２） keeps its brackets).
+bool stripEnclosing(QString& t, char16_t open, char16_t close) {
+    if (t.size() < 2 || t.front() != open || t.back() != close)
+        return false;
+    int depth = 0;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        if (t[i] == open)
+            ++depth;
+        else if (t[i] == close && --depth == 0)
+            if (i != t.size() - 1)
+                return false;
+    }
+    t = t.mid(1, t.size() - 2);
+    return true;
+}
+
+int precedence(char op) {
+    switch (op) {
+    case '+':
+    case '-':
+        return 1;
+    case '*':
+    case '/':
+    case '\\':
+    case '%':
+        return 2;
+    case '^':
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+bool KtdEngine::IsArithmetic(QStringView text) {
+    const qsizetype n = text.size();
+    if (n < 2)
+        return false;
+    bool found = false;
+    for (qsizetype i = 0; i + 1 < n; ++i)
+        if (isOperatorChar(text[i].unicode())) {
+            found = true;
+            break;
+        }
+    if (!found)
+        return false;
+    BracketMask mask(text, FullParen | AsciiParen);
+    for (qsizetype i = 0; i + 1 < n; ++i)
+        if (isOperatorChar(text[i].unicode()) && !mask.inside(i))
+            return true;
+    return false;
+}
+
+QString KtdEngine::EvaluateValue(const QString& text) {
+    QString out;
+    QString rest = text;
+    for (;;) {
+        rest = trimSpaces(rest);
+        if (rest.isEmpty() || isNumeric(rest))
+            return out + rest;
+        qsizetype amp = rest.indexOf(u'＆');
+        if (amp >= 0 && !BracketMask(rest, Corner).inside(amp)) {
+            out += EvaluateValue(rest.left(amp));
+            rest = rest.mid(amp + 1);
+            continue;
+        }
+        break;
+    }
+    QString t = rest;
+    bool quoted = t.size() >= 2 && t.front() == u'「' && t.back() == u'」';
+    bool changed = false;
+    qsizetype sq = t.indexOf(u'［');
+    if (sq >= 0 && (quoted || !BracketMask(t, FullParen | AsciiParen).inside(sq))) {
+        qsizetype pos = 0;
+        qsizetype o;
+        while ((o = t.indexOf(u'［', pos)) >= 0) {
+            qsizetype c = t.indexOf(u'］', o + 1);
+            if (c < 0)
+                break;
+            QString inner = t.mid(o + 1, c - o - 1);
+            QString v = EvaluateValue(inner);
+            if (v == inner)
+                v.clear();
+            t.replace(o, c - o + 1, v);
+            pos = o + v.size();
+            changed = true;
+        }
+    }
+    if (quoted)
+        return out + t.mid(1, t.size() - 2);
+    if (changed)
+        return out + t;
+    if (!stripEnclosing(t, u'（', u'）'))
+        stripEnclosing(t, u'(', u')');
+    else
+        stripEnclosing(t, u'(', u')');
+    if (IsArithmetic(t))
+        return out + Calculate(t);
+    return out + ResolveName(t);
+}
+
+QString KtdEngine::ResolveName(const QString& term) {
+    QString name = term;
+    QString args;
+    bool hasArgs = false;
+    if (!term.isEmpty() && (term.back() == u'）' || term.back() == u')')) {
+        qsizetype a = term.indexOf(u'（');
+        qsizetype b = term.indexOf(u'(');
+        qsizetype open = a < 0 ? b : (b < 0 ? a : qMin(a, b));
+        if (open >= 0) {
+            name = term.left(open);
+            args = term.mid(open + 1, term.size() - open - 2);
+            hasArgs = true;
+        }
+    }
+    name = trimSpaces(name);
+    QString v = LookupVariable(name);
+    if (v != QStringLiteral("{no}")) {
+        if (!hasArgs)
+            return v;
+        return ReadElement(v, SplitArguments(args, 3, true));
+    }
+    if (!localNames.isEmpty()) {
+        v = LookupLocal(name);
+        if (v != QStringLiteral("{no}"))
+            return v;
+    }
+    FunctionArgs = args;
+    v = CallFunction(name, false);
+    if (v != QStringLiteral("{no}"))
+        return v;
+    if (!name.isEmpty() && FindProcedure(name)) {
+        if (hasArgs)
+            SetVariable(name, EvaluateArgumentList(args));
+        CallProcedure(name, false);
+        QString result = LookupVariable(name);
+        DeleteVariable(name);
+        return result == QStringLiteral("{no}") ? QString() : result;
+    }
+    if (hasArgs)
+        ShowError(6, 48, name);
+    return term;
+}
+
+QString KtdEngine::Calculate(const QString& text) {
+    auto cached = calcCache.constFind(text);
+    if (cached == calcCache.constEnd()) {
+        QString s = text;
+        for (QChar& c : s) {
+            switch (c.unicode()) {
+            case u'＋':
+                c = u'+';
+                break;
+            case u'－':
+                c = u'-';
+                break;
+            case u'＊':
+            case u'×':
+                c = u'*';
+                break;
+            case u'／':
+            case u'÷':
+                c = u'/';
+                break;
+            case u'＾':
+                c = u'^';
+                break;
+            case u'（':
+                c = u'(';
+                break;
+            case u'）':
+                c = u')';
+                break;
+            case u'￥':
+                c = u'\\';
+                break;
+            case u'％':
+                c = u'%';
+                break;
+            default:
+                break;
+            }
+        }
+        QVector<KtdCalcToken> infix;
+        QString cur;
+        auto flush = [&] {
+            if (trimSpaces(cur).isEmpty()) {
+                cur.clear();
+                return;
+            }
+            KtdCalcToken t;
+            t.kind = KtdCalcToken::Operand;
+            if (isNumeric(cur)) {
+                t.kind = KtdCalcToken::Number;
+                t.number = numericValue(cur);
+            } else
+                t.operand = cur;
+            infix << t;
+            cur.clear();
+        };
+        auto op = [](char o) {
+            KtdCalcToken t;
+            t.kind = KtdCalcToken::Operator;
+            t.op = o;
+            return t;
+        };
+        const qsizetype n = s.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            char16_t c = s[i].unicode();
+            bool isOp = c == u'+' || c == u'-' || c == u'*' || c == u'/' || c == u'^' ||
+                        c == u'%' || c == u'(' || c == u')' || c == u'\\';
+            if (!isOp) {
+                cur += s[i];
+                continue;
+            }
+            if (c == u'(' && !trimSpaces(cur).isEmpty()) {
+                // A function call such as 左(a,2) stays one operand.
+                int depth = 1;
+                qsizetype j = i + 1;
+                for (; j < n && depth > 0; ++j) {
+                    if (s[j] == u'(')
+                        ++depth;
+                    else if (s[j] == u')')
+                        --depth;
+                }
+                cur += u'（';
+                cur += s.mid(i + 1, (depth == 0 ? j - 1 : j) - i - 1);
+                if (depth == 0)
+                    cur += u'）';
+                i = j - 1;
+                continue;
+            }
+            if (c == u'-' && trimSpaces(cur).isEmpty() &&
+                (infix.isEmpty() ||
+                 (infix.last().kind == KtdCalcToken::Operator && infix.last().op != ')'))) {
+                KtdCalcToken m;
+                m.number = -1;
+                infix << m << op('*');
+                cur.clear();
+                continue;
+            }
+            flush();
+            infix << op(char(c));
+        }
+        flush();
+        // Postfix by precedence; every operator is left-associative.
+        QVector<KtdCalcToken> postfix;
+        QVector<KtdCalcToken> stack;
+        for (const KtdCalcToken& t : infix) {
+            if (t.kind != KtdCalcToken::Operator) {
+                postfix << t;
+            } else if (t.op == '(') {
+                stack << t;
+            } else if (t.op == ')') {
+                while (!stack.isEmpty() && stack.last().op != '(')
+                    postfix << stack.takeLast();
+                if (!stack.isEmpty())
+                    stack.removeLast();
+            } else {
+                while (!stack.isEmpty() && stack.last().op != '(' &&
+                       precedence(stack.last().op) >= precedence(t.op))
+                    postfix << stack.takeLast();
+                stack << t;
+            }
+        }
+        while (!stack.isEmpty()) {
+            KtdCalcToken t = stack.takeLast();
+            if (t.op != '(')
+                postfix << t;
+        }
+        if (calcCache.size() > 100000)
+            calcCache.clear();
+        cached = calcCache.insert(text, postfix);
+    }
+    const QVector<KtdCalcToken> postfix = *cached; // a copy: evaluation may clear the cache
+    QVarLengthArray<double, 16> st;
+    for (const KtdCalcToken& t : postfix) {
+        if (t.kind == KtdCalcToken::Number) {
+            st.append(t.number);
+            continue;
+        }
+        if (t.kind == KtdCalcToken::Operand) {
+            QString v = trimSpaces(toNarrow(EvaluateValue(t.operand)));
+            st.append(isNumeric(v) ? numericValue(v) : 0.0);
+            continue;
+        }
+        if (st.size() < 2)
+            continue;
+        double b = st.back();
+        st.pop_back();
+        double a = st.back();
+        double r = a;
+        switch (t.op) {
+        case '+':
+            r = a + b;
+            break;
+        case '-':
+            r = a - b;
+            break;
+        case '*':
+            r = a * b;
+            break;
+        case '/':
+            r = b == 0 ? a : a / b;
+            break;
+        case '^':
+            r = std::pow(a, b);
+            break;
+        case '\\':
+        case '%': {
+            qint32 ia = 0, ib = 0;
+            if (roundToInt32(a, ia) && roundToInt32(b, ib) && ib != 0 &&
+                !(ia == INT32_MIN && ib == -1))
+                r = t.op == '\\' ? double(ia / ib) : double(ia % ib);
+            break;
+        }
+        default:
+            break;
+        }
+        if (std::isnan(r) || std::isinf(r))
+            r = a;
+        st.back() = r;
+    }
+    return decimalText(st.isEmpty() ? 0.0 : st.back());
+}
+
+QStringList KtdEngine::SplitArguments(const QString& text, int count, bool evaluate) {
+    QStringList raw = splitArgumentsRaw(text);
+    QStringList out;
+    for (int i = 0; i < count; ++i) {
+        QString piece = raw.value(i);
+        out << (evaluate ? EvaluateValue(piece) : piece);
+    }
+    return out;
+}
+
+QString KtdEngine::EvaluateArgumentList(const QString& text) {
+    QStringList pieces = splitArgumentsRaw(text);
+    for (QString& p : pieces) {
+        p = EvaluateValue(p);
+        p.replace(QLatin1Char(','), QStringLiteral("{**}"));
+    }
+    return pieces.join(QLatin1Char(','));
+}
+
+QString KtdEngine::EvaluateWithTable(const QString& text, int table) {
+    const KtdTable& t = ktdTable(table);
+    QHash<QString, QString> saved = localNames;
+    for (qsizetype i = 0; i < t.words.size(); ++i)
+        localNames.insert(variableKey(t.words[i]), t.values[i]);
+    QString v = EvaluateValue(text);
+    localNames = saved;
+    return v;
+}
+
+// ---------------------------------------------------------------- variables
+
+QString KtdEngine::variableKey(const QString& name) {
+    auto it = keyCache.constFind(name);
+    if (it != keyCache.constEnd())
+        return *it;
+    QString key = toWide(trimSpaces(name)).toCaseFolded();
+    if (keyCache.size() > 100000)
+        keyCache.clear();
+    keyCache.insert(name, key);
+    return key;
+}
+
+QString KtdEngine::LookupVariable(const QString& name) {
+    if (variables.isEmpty())
+        return QStringLiteral("{no}");
+    auto it = variables.constFind(variableKey(name));
+    return it == variables.constEnd() ? QStringLiteral("{no}") : it->value;
+}
+
+bool KtdEngine::HasVariable(const QString& name) {
+    return variables.contains(variableKey(name));
+}
+
+QString KtdEngine::LookupLocal(const QString& name) {
+    auto it = localNames.constFind(variableKey(name));
+    return it == localNames.constEnd() ? QStringLiteral("{no}") : *it;
+}
+
+void KtdEngine::SetVariable(const QString& name, const QString& value) {
+    const QString key = variableKey(name);
+    auto it = variables.find(key);
+    if (it != variables.end()) {
+        it->value = value;
+        return;
+    }
+    variables.insert(key, Variable{toWide(trimSpaces(name)), value});
+    variableOrder << key;
+}
+
+void KtdEngine::DeleteVariable(const QString& name) {
+    const QString key = variableKey(name);
+    if (variables.remove(key))
+        variableOrder.removeOne(key);
+}
+
+void KtdEngine::AssignVariable(const QString& name, const QString& value) {
+    qsizetype a = name.indexOf(u'（');
+    qsizetype b = name.indexOf(u'(');
+    qsizetype open = a < 0 ? b : (b < 0 ? a : qMin(a, b));
+    if (open < 0) {
+        SetVariable(name, value);
+        return;
+    }
+    qsizetype close = qMax(name.lastIndexOf(u'）'), name.lastIndexOf(u')'));
+    const QString base = trimSpaces(name.left(open));
+    if (close < open) {
+        ShowError(23, 48, base);
+        return;
+    }
+    QStringList idxText = SplitArguments(name.mid(open + 1, close - open - 1), 3, true);
+    int count = int(splitArgumentsRaw(name.mid(open + 1, close - open - 1)).size());
+    count = qBound(1, count, 3);
+    QList<int> idx;
+    for (int i = 0; i < count; ++i) {
+        double d = toNumber(idxText[i]);
+        qint32 v = 0;
+        if (!roundToInt32(d, v) || v < 0) {
+            ShowError(37, 48, base);
+            return;
+        }
+        idx << qMin<qint32>(v, 1000000);
+    }
+    QString text = LookupVariable(base);
+    if (text == QStringLiteral("{no}"))
+        text.clear();
+    text.replace(u'、', u',');
+    text.replace(u'，', u',');
+    QList<QString> seps;
+    if (count == 3)
+        seps << QString(PageSeparator);
+    if (count >= 2)
+        seps << CrLf;
+    seps << QStringLiteral(",");
+    std::function<QString(const QString&, int)> put = [&](const QString& t, int k) -> QString {
+        if (k == seps.size())
+            return encodeEscapes(value);
+        if (idx[k] == 0)
+            return put(t, k + 1);
+        QStringList parts = t.split(seps[k]);
+        while (parts.size() < idx[k])
+            parts << QString();
+        parts[idx[k] - 1] = put(parts[idx[k] - 1], k + 1);
+        return parts.join(seps[k]);
+    };
+    SetVariable(base, put(text, 0));
+}
+
+QString KtdEngine::ReadElement(const QString& value, const QStringList& indices) {
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < indices.size(); ++i)
+        if (!indices[i].isEmpty())
+            count = i + 1;
+    count = qBound(qsizetype(1), count, qsizetype(3));
+    QList<int> idx;
+    for (qsizetype i = 0; i < count; ++i) {
+        double d = toNumber(indices[i]);
+        qint32 v = 0;
+        if (!roundToInt32(d, v))
+            v = INT32_MAX;
+        if (v < 0) {
+            ShowError(37, 48);
+            return {};
+        }
+        idx << v;
+    }
+    QString text = value;
+    text.replace(u'、', u',');
+    text.replace(u'，', u',');
+    QList<QString> seps;
+    if (count == 3)
+        seps << QString(PageSeparator);
+    if (count >= 2)
+        seps << CrLf;
+    seps << QStringLiteral(",");
+    for (qsizetype k = 0; k < seps.size(); ++k) {
+        if (idx[k] == 0)
+            continue;
+        const QStringList parts = text.split(seps[k]);
+        if (idx[k] > parts.size())
+            return {};
+        text = parts[idx[k] - 1];
+    }
+    return decodeEscapes(text);
+}
+
+} // namespace lumi
