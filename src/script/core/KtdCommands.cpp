@@ -392,6 +392,10 @@ void KtdEngine::EndCommand() {
 
 void KtdEngine::AddSubtract(int sign) {
     const QString name = trimSpaces(TargetArg);
+    if (name.isEmpty()) {
+        ShowError(35, 48);
+        return;
+    }
     double amount = 1;
     if (!trimSpaces(ObjectArg).isEmpty()) {
         qint32 a = 0;
@@ -519,8 +523,9 @@ void KtdEngine::SortCommand() {
 }
 
 void KtdEngine::PatternSearch(bool subMatches) {
+    const QString source = ExtractParticle(QStringLiteral("から"));
     const QString pattern = EvaluateValue(ObjectArg);
-    const QString text = EvaluateValue(ExtractParticle(QStringLiteral("から")));
+    const QString text = EvaluateValue(source);
     QRegularExpression re(pattern, QRegularExpression::CaseInsensitiveOption);
     if (!re.isValid()) {
         ShowError(38, 48, QStringLiteral("5017 ") + re.errorString());
