@@ -16,6 +16,11 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+// Readable failure messages for texts.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace lumi::test {
 
 // Answers each expected box in order and fails on any box it does not expect.
