@@ -119,9 +119,15 @@ void DeckList::LoadDeck(const QString& path) {
 
 bool DeckList::Text2DeckData(const QString& text, const ReportTarget* report) {
     LoadingDeck = EmptyDeck();
-    auto item = [&text](const char* key) -> std::optional<QString> {
+    // Keys match regardless of ASCII letter case only; a search folding
+    // other letters would take "maſter=" for "master=".
+    QString folded = text;
+    for (QChar& ch : folded)
+        if (ch >= u'A' && ch <= u'Z')
+            ch = QChar(ch.unicode() + (u'a' - u'A'));
+    auto item = [&text, &folded](const char* key) -> std::optional<QString> {
         const QString needle = CrLf + QLatin1String(key);
-        qsizetype at = text.indexOf(needle, 0, Qt::CaseInsensitive);
+        qsizetype at = folded.indexOf(needle);
         if (at < 0)
             return std::nullopt;
         qsizetype start = at + needle.size();

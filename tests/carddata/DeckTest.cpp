@@ -169,6 +169,10 @@ TEST(DeckText, HeaderItems) {
     EXPECT_EQ(decks.LoadingDeck.AuthorName, QStringLiteral("作者"));
     EXPECT_EQ(decks.LoadingDeck.Master, QStringLiteral("NOBODY"));
     EXPECT_EQ(decks.LoadingDeck.DeckType, DeckPro);
+    // Only ASCII letters fold: the long s is no "s".
+    ASSERT_TRUE(decks.Text2DeckData(deckText(QStringLiteral("ma\u017Fter=C01\r\nRULE=Sr\r\n"), 1)));
+    EXPECT_EQ(decks.LoadingDeck.Master, QStringLiteral("MN"));
+    EXPECT_EQ(decks.LoadingDeck.DeckType, DeckSr);
     // Missing items keep their defaults.
     ASSERT_TRUE(decks.Text2DeckData(deckText(QStringLiteral("x=y\r\n"), 1)));
     EXPECT_EQ(decks.LoadingDeck.Master, QStringLiteral("MN"));
