@@ -1,5 +1,6 @@
 #include "carddata/CardInfo.h"
 
+#include "carddata/CardList.h"
 #include "carddata/IniDocument.h"
 
 #include <QRegularExpression>
@@ -30,6 +31,8 @@ const CardLevelInfo& CardInfo::level(int lv) const {
 
 CardInfo ReadCardInfo(const QString& cardsPath, const QString& cardId) {
     CardInfo info;
+    if (!IsPlainCardId(cardId))
+        return info;
     auto doc = IniDocument::load(cardsPath + cardId + QStringLiteral(".ini"));
     if (!doc)
         return info;

@@ -123,10 +123,17 @@ std::int16_t MasterKindOfLetter(const QString& letter) {
 }
 
 std::int16_t ReadCardRare(const QString& cardsPath, const QString& cardId) {
+    if (!IsPlainCardId(cardId))
+        return 0;
     auto doc = IniDocument::load(cardsPath + cardId + QStringLiteral(".ini"));
     if (!doc)
         return 0;
     return ParseInt16(doc->get(QStringLiteral("head"), QStringLiteral("rare"))).value_or(0);
+}
+
+bool IsPlainCardId(const QString& cardId) {
+    return !cardId.isEmpty() && !cardId.contains(u'/') && !cardId.contains(u'\\') &&
+           !cardId.contains(QChar(u'\0')) && cardId != QLatin1String("..");
 }
 
 // ---- CardDatabase
@@ -173,8 +180,8 @@ LoadVerdict CardDatabase::LoadMasterlist(const QString& cardsPath, const ReportT
 
 LoadVerdict CardDatabase::LoadCardlist(const QString& cardsPath, const ReportTarget& report) {
     const QString place = QStringLiteral("CardList.LoadCardlist");
-    const QStringList files = QDir(cardsPath).entryList({QStringLiteral("*.lml")},
-                                                        QDir::Files | QDir::Readable, QDir::Name);
+    const QStringList files =
+        QDir(cardsPath).entryList({QStringLiteral("*.lml")}, QDir::Files, QDir::Name);
     if (files.isEmpty()) {
         warnMissing(report, CardListMissingText);
         return LoadVerdict::MustEnd;

@@ -123,6 +123,11 @@ private:
 std::int16_t CardKindOfLetter(const QString& letter);
 std::int16_t MasterKindOfLetter(const QString& letter);
 
+// True when an identifier can name a file of the cards folder itself: not
+// empty, no separator, no NUL, not "..". Identifiers from peers or files
+// never reach a file elsewhere.
+bool IsPlainCardId(const QString& cardId);
+
 // The rarity of a card from its INI file ([head] rare), 0 when missing or not
 // a number.
 std::int16_t ReadCardRare(const QString& cardsPath, const QString& cardId);

@@ -70,7 +70,14 @@ QString LoadRuleStr(const QString& rulesPath, const QString& ruleId) {
 }
 
 QString GetLineValue(const QString& text, const QString& key) {
-    const qsizetype at = text.indexOf(key);
+    // The key where it starts a line; a rule named "Classic" must not be
+    // read as its class. Texts that hold the key only inside a line still
+    // give that occurrence.
+    qsizetype at = text.startsWith(key) ? 0 : -1;
+    if (at < 0) {
+        const qsizetype line = text.indexOf(CrLf + key);
+        at = line < 0 ? text.indexOf(key) : line + CrLf.size();
+    }
     if (at < 0)
         return {};
     const qsizetype crlf = text.indexOf(CrLf, at);
@@ -165,8 +172,8 @@ QList<RuleChoice> RuleList(const QString& rulesPath) {
     };
     if (rulesPath.isEmpty())
         return list;
-    const QStringList files = QDir(rulesPath).entryList({QStringLiteral("*.lmr")},
-                                                        QDir::Files | QDir::Readable, QDir::Name);
+    const QStringList files =
+        QDir(rulesPath).entryList({QStringLiteral("*.lmr")}, QDir::Files, QDir::Name);
     for (const QString& f : files) {
         const QString id = f.left(f.size() - 4);
         list.append({id, id});

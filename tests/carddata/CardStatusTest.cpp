@@ -207,6 +207,12 @@ TEST_F(CardFolder, CardInfoKeys) {
     EXPECT_TRUE(info.MasterAbilities[1].Free);
     EXPECT_EQ(info.MasterAbilities[1].Cost, 0);
 
+    // An identifier never reaches a file outside the cards folder.
+    writeCp932(tmp.path(QStringLiteral("sub/X.ini")), QStringLiteral("[head]\nrare=5\n"));
+    EXPECT_EQ(ReadCardInfo(cards(), QStringLiteral("sub/X")).Rare, 0);
+    EXPECT_EQ(ReadCardRare(cards(), QStringLiteral("sub/X")), 0);
+    EXPECT_EQ(ReadCardRare(cards(), QStringLiteral("C1")), 2);
+
     const CardInfo none = ReadCardInfo(cards(), QStringLiteral("NOFILE"));
     EXPECT_EQ(none.level(1).HP, 4);
     EXPECT_TRUE(none.MasterAbilities.isEmpty());

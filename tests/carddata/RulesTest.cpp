@@ -75,8 +75,11 @@ TEST(RuleText, GetLineValue) {
         {QStringLiteral("Class:Jr"), QStringLiteral("Class"), QString()}, // no CR LF follows
         {QStringLiteral("nowplay\r\n"), QStringLiteral("nowplay"), QStringLiteral("nowplay")},
         {QStringLiteral("a:b:c\r\n"), QStringLiteral("a"), QStringLiteral("b:c")},
-        {QStringLiteral("xClass:Sr\r\nClass:Jr\r\n"), QStringLiteral("Class"),
+        {QStringLiteral("Name:Classic\r\nClass:Sr\r\n"), QStringLiteral("Class"),
          QStringLiteral("Sr")},
+        {QStringLiteral("Class:Pro\r\nClass:Sr\r\n"), QStringLiteral("Class"),
+         QStringLiteral("Pro")},
+        {QStringLiteral("memo nowplay:s\r\n"), QStringLiteral("nowplay"), QStringLiteral("s")},
         {QStringLiteral("Class:Sr\rmore\r\n"), QStringLiteral("Class"), QStringLiteral("Sr\rmore")},
     };
     for (const auto& [text, key, want] : cases)
