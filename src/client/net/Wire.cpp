@@ -37,6 +37,14 @@ int socketErrorCode(QAbstractSocket::SocketError error) {
 
 namespace {
 
+// Addresses as users know them: an IPv4 peer on a dual-stack listener is
+// shown in its IPv4 form.
+QString addressText(const QHostAddress& a) {
+    bool v4 = false;
+    const quint32 ip4 = a.toIPv4Address(&v4);
+    return v4 ? QHostAddress(ip4).toString() : a.toString();
+}
+
 bool isOpenState(const QTcpSocket* s) {
     return s && s->state() != QAbstractSocket::UnconnectedState;
 }
@@ -101,7 +109,7 @@ bool WireServer::isSlotOpen(int slot) const {
 QString WireServer::remoteAddress(int slot) const {
     if (!isSlotOpen(slot))
         return {};
-    return slots_[slot].socket->peerAddress().toString();
+    return addressText(slots_[slot].socket->peerAddress());
 }
 
 void WireServer::dropSocket(QTcpSocket* socket) {
@@ -115,6 +123,9 @@ void WireServer::closeSlot(int slot) {
     QTcpSocket* socket = s.socket;
     s.socket = nullptr;
     s.framer.clear();
+    // A loop still running on the old connection notices the new generation
+    // and stops; the next connection in this slot starts its own.
+    s.receiving = false;
     ++s.generation;
     dropSocket(socket);
 }
@@ -122,7 +133,7 @@ void WireServer::closeSlot(int slot) {
 void WireServer::onNewConnection() {
     while (QTcpSocket* socket = listener_.nextPendingConnection()) {
         log_.DebugPut(QStringLiteral("Connection Request from ") +
-                      socket->peerAddress().toString());
+                      addressText(socket->peerAddress()));
         int slot = -1;
         for (int i = 0; i <= topSlot(); ++i)
             if (!isOpenState(slots_[i].socket)) {
@@ -323,7 +334,7 @@ bool WireClient::isConnected() const {
 }
 
 QString WireClient::peerAddress() const {
-    return socket_ ? socket_->peerAddress().toString() : QString();
+    return socket_ ? addressText(socket_->peerAddress()) : QString();
 }
 
 void WireClient::onReadyRead() {
