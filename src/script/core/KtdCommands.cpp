@@ -344,13 +344,14 @@ void KtdEngine::RunCommandNumber(int n) {
 
 void KtdEngine::ShowMessageCommand() {
     const QString means = ExtractParticle(QStringLiteral("で"));
+    const QString object = ObjectArg;
     int style = 0;
     if (!means.isEmpty()) {
         qint32 s = 0;
         roundToInt32(toNumber(EvaluateWithTable(means, 201)), s);
         style = s;
     }
-    const QString text = EvaluateValue(ObjectArg);
+    const QString text = EvaluateValue(object);
     int answer = MessageBox(text, WindowTitle, style);
     if (!means.isEmpty())
         LastResult = QString::number(answer);
@@ -425,6 +426,7 @@ void KtdEngine::SwapCommand() {
 
 void KtdEngine::DictionaryStore() {
     const QString target = TargetArg;
+    const QString object = ObjectArg;
     QString dict, key;
     qsizetype no = findFirstOutside(target, u"の");
     if (no > 0) {
@@ -439,7 +441,7 @@ void KtdEngine::DictionaryStore() {
         return;
     }
     key = EvaluateValue(key);
-    const QString value = EvaluateValue(ObjectArg);
+    const QString value = EvaluateValue(object);
     QString text = LookupVariable(dict);
     if (text == QStringLiteral("{no}"))
         text.clear();
@@ -623,8 +625,9 @@ void KtdEngine::SettingSentence(int n) {
 }
 
 void KtdEngine::StoreSetting() {
+    const QString target = TargetArg;
     const QString value = EvaluateValue(ObjectArg);
-    QStringList parts = splitAtNo(TargetArg);
+    QStringList parts = splitAtNo(target);
     for (QString& p : parts)
         p = EvaluateValue(p);
     if (parts.value(0) == QStringLiteral("レジストリ")) {

@@ -13,6 +13,7 @@
 #include <QVector>
 #include <atomic>
 #include <memory>
+#include <unordered_map>
 
 namespace lumi {
 
@@ -20,6 +21,7 @@ namespace lumi {
 struct KtdTable {
     QStringList words;
     QStringList values;
+    QList<int> numbers;                    // each value as a number, -1 when none
     QHash<QString, int> exact;             // word -> first row
     int lookup(const QString& word) const; // exact; -1 when missing
     int number(const QString& word) const; // the row's value as a number, or -1
@@ -35,9 +37,20 @@ struct KtdCalcToken {
     QString operand;
 };
 
+// The cached shape of one term for EvaluateValue: which step decides its
+// value depends on its text only.
+struct KtdEvalPlan {
+    enum Kind : unsigned char { Literal, Join, Embedded, Quoted, Arithmetic, Name } kind = Literal;
+    QString a;   // literal, left of ＆, embedded text, quoted content, arithmetic text, name
+    QString b;   // right of ＆, arguments
+    QString key; // variable key of a name
+    bool hasArgs = false;
+};
+
 // The cached analysis of one sentence text.
 struct KtdAnalysis {
-    int kind = 0; // -2 condition, 1 assignment, 0 command
+    int kind = 0;     // -2 condition, 1 assignment, 0 command
+    int setting = -1; // the setting word's number for an assignment
     QString commandWord, objectArg, targetArg, marked;
 };
 
@@ -70,6 +83,7 @@ public:
     QString Sentence;
     QString CommandWord, ObjectArg, TargetArg, MeansArg, MarkedSentence, LastResult;
     QString FunctionArgs, FunctionResult;
+    int currentSetting = -1;
 
     // ---- control flow
     bool CounterMoved = false;
@@ -89,6 +103,7 @@ public:
     QSet<QString> notProcedures;
     int procedureDepth = 0;
     int nestingDepth = 0;
+    int evaluating = 0; // EvaluateValue calls in progress
     int executeDepth = 0;
 
     // ---- variables
@@ -121,6 +136,18 @@ public:
     QHash<QString, int> functionCache;
     QHash<QString, QVector<KtdCalcToken>> calcCache;
     QHash<QString, QStringList> splitCache;
+    struct StringHash {
+        size_t operator()(const QString& s) const noexcept { return qHash(s); }
+    };
+    // Node-based, so a plan stays in place while its evaluation inserts others.
+    std::unordered_map<QString, KtdEvalPlan, StringHash> planCache;
+    struct ConditionPlan {
+        QString cond, thenPart, elsePart, word;
+        bool anyOf = false, elseOnly = false, inverted = false, missingNara = false;
+    };
+    std::unordered_map<QString, ConditionPlan, StringHash> conditionCache;
+    void trimCaches(); // drops caches that grew too large, between sentences only
+    qint64 lastMessagesAt = 0;
     QHash<QString, KtdAnalysis> analysisCache;
     QHash<QString, QString> declaredAliases; // alias -> target word (for reporting)
     QHash<int, int> loopEnds;                // loop line -> its end line
@@ -152,6 +179,11 @@ public:
     int& counterInUse() { return LineCounter[1] != 0 ? LineCounter[1] : LineCounter[0]; }
     int currentLine() const { return (LineCounter[1] != 0 ? LineCounter[1] : LineCounter[0]) + 1; }
     void letMessagesThrough();
+    // For loops: lets messages through when some milliseconds have passed.
+    void letMessagesThroughSometimes();
+    QString EvaluatePlan(const KtdEvalPlan& plan, const QString& trimmed);
+    QString ResolveName(const QString& term, const QString& name, const QString& key,
+                        const QString& args, bool hasArgs);
 
     // ---- values (KtdEvaluate.cpp)
     QString EvaluateValue(const QString& text);

@@ -49,6 +49,30 @@ bool stripEnclosing(QString& t, char16_t open, char16_t close) {
     return true;
 }
 
+// Plain ASCII integers, the common case of a stored number.
+bool fastInteger(const QString& s, double& out) {
+    const qsizetype n = s.size();
+    if (n == 0 || n > 15)
+        return false;
+    qsizetype i = 0;
+    bool negative = false;
+    if (s[0] == u'-') {
+        negative = true;
+        i = 1;
+        if (n == 1)
+            return false;
+    }
+    qint64 v = 0;
+    for (; i < n; ++i) {
+        char16_t c = s[i].unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        v = v * 10 + (c - u'0');
+    }
+    out = double(negative ? -v : v);
+    return true;
+}
+
 int precedence(char op) {
     switch (op) {
     case '+':
@@ -88,51 +112,119 @@ bool KtdEngine::IsArithmetic(QStringView text) {
 }
 
 QString KtdEngine::EvaluateValue(const QString& text) {
+    struct Busy {
+        int& n;
+        explicit Busy(int& x) : n(x) { ++n; }
+        ~Busy() { --n; }
+    } busy(evaluating);
     QString out;
     QString rest = text;
     for (;;) {
-        rest = trimSpaces(rest);
-        if (rest.isEmpty() || isNumeric(rest))
-            return out + rest;
-        qsizetype amp = rest.indexOf(u'＆');
-        if (amp >= 0 && !BracketMask(rest, Corner).inside(amp)) {
-            out += EvaluateValue(rest.left(amp));
-            rest = rest.mid(amp + 1);
+        auto it = planCache.find(rest);
+        if (it == planCache.end()) {
+            KtdEvalPlan plan;
+            const QString t = trimSpaces(rest);
+            qsizetype amp = t.indexOf(u'＆');
+            if (t.isEmpty() || isNumeric(t)) {
+                plan.kind = KtdEvalPlan::Literal;
+                plan.a = t;
+            } else if (amp >= 0 && !BracketMask(t, Corner).inside(amp)) {
+                plan.kind = KtdEvalPlan::Join;
+                plan.a = t.left(amp);
+                plan.b = t.mid(amp + 1);
+            } else {
+                const bool quoted = t.size() >= 2 && t.front() == u'「' && t.back() == u'」';
+                qsizetype sq = t.indexOf(u'［');
+                if (sq >= 0 && (quoted || !BracketMask(t, FullParen | AsciiParen).inside(sq)) &&
+                    t.indexOf(u'］', sq + 1) > sq) {
+                    plan.kind = KtdEvalPlan::Embedded;
+                    plan.a = t;
+                } else if (quoted) {
+                    plan.kind = KtdEvalPlan::Quoted;
+                    plan.a = t.mid(1, t.size() - 2);
+                } else {
+                    QString u = t;
+                    stripEnclosing(u, u'（', u'）');
+                    stripEnclosing(u, u'(', u')');
+                    if (IsArithmetic(u)) {
+                        plan.kind = KtdEvalPlan::Arithmetic;
+                        plan.a = u;
+                    } else {
+                        plan.kind = KtdEvalPlan::Name;
+                        plan.b = u; // the whole term, for the fall-back value
+                        QString name = u;
+                        if (!u.isEmpty() && (u.back() == u'）' || u.back() == u')')) {
+                            qsizetype a = u.indexOf(u'（');
+                            qsizetype b = u.indexOf(u'(');
+                            qsizetype open = a < 0 ? b : (b < 0 ? a : qMin(a, b));
+                            if (open >= 0) {
+                                name = u.left(open);
+                                plan.hasArgs = true;
+                            }
+                        }
+                        plan.a = trimSpaces(name);
+                        plan.key = variableKey(plan.a);
+                    }
+                }
+            }
+            it = planCache.emplace(rest, std::move(plan)).first;
+        }
+        const KtdEvalPlan& plan = it->second;
+        if (plan.kind == KtdEvalPlan::Join) {
+            QString right = plan.b;
+            out += EvaluateValue(plan.a);
+            rest = right;
             continue;
         }
+        if (out.isEmpty())
+            return EvaluatePlan(plan, QString());
+        return out + EvaluatePlan(plan, QString());
+    }
+}
+
+QString KtdEngine::EvaluatePlan(const KtdEvalPlan& plan, const QString&) {
+    switch (plan.kind) {
+    case KtdEvalPlan::Literal:
+    case KtdEvalPlan::Quoted:
+        return plan.a;
+    case KtdEvalPlan::Arithmetic:
+        return Calculate(plan.a);
+    case KtdEvalPlan::Name: {
+        QString args;
+        if (plan.hasArgs) {
+            const QString& u = plan.b;
+            qsizetype a = u.indexOf(u'（');
+            qsizetype b = u.indexOf(u'(');
+            qsizetype open = a < 0 ? b : (b < 0 ? a : qMin(a, b));
+            args = u.mid(open + 1, u.size() - open - 2);
+        }
+        return ResolveName(plan.b, plan.a, plan.key, args, plan.hasArgs);
+    }
+    case KtdEvalPlan::Join:
+    case KtdEvalPlan::Embedded:
         break;
     }
-    QString t = rest;
-    bool quoted = t.size() >= 2 && t.front() == u'「' && t.back() == u'」';
-    bool changed = false;
-    qsizetype sq = t.indexOf(u'［');
-    if (sq >= 0 && (quoted || !BracketMask(t, FullParen | AsciiParen).inside(sq))) {
-        qsizetype pos = 0;
-        qsizetype o;
-        while ((o = t.indexOf(u'［', pos)) >= 0) {
-            qsizetype c = t.indexOf(u'］', o + 1);
-            if (c < 0)
-                break;
-            QString inner = t.mid(o + 1, c - o - 1);
-            QString v = EvaluateValue(inner);
-            if (v == inner)
-                v.clear();
-            t.replace(o, c - o + 1, v);
-            pos = o + v.size();
-            changed = true;
-        }
+    // Embedded expressions: each ［…］ from left to right is replaced by
+    // the value of its inside (no nesting); a quoted term then yields its
+    // inside, an unquoted one the changed text.
+    QString t = plan.a;
+    const bool quoted = t.size() >= 2 && t.front() == u'「' && t.back() == u'」';
+    qsizetype pos = 0;
+    qsizetype o;
+    while ((o = t.indexOf(u'［', pos)) >= 0) {
+        qsizetype c = t.indexOf(u'］', o + 1);
+        if (c < 0)
+            break;
+        QString inner = t.mid(o + 1, c - o - 1);
+        QString v = EvaluateValue(inner);
+        if (v == inner)
+            v.clear();
+        t.replace(o, c - o + 1, v);
+        pos = o + v.size();
     }
     if (quoted)
-        return out + t.mid(1, t.size() - 2);
-    if (changed)
-        return out + t;
-    if (!stripEnclosing(t, u'（', u'）'))
-        stripEnclosing(t, u'(', u')');
-    else
-        stripEnclosing(t, u'(', u')');
-    if (IsArithmetic(t))
-        return out + Calculate(t);
-    return out + ResolveName(t);
+        return t.mid(1, t.size() - 2);
+    return t;
 }
 
 QString KtdEngine::ResolveName(const QString& term) {
@@ -150,16 +242,25 @@ QString KtdEngine::ResolveName(const QString& term) {
         }
     }
     name = trimSpaces(name);
-    QString v = LookupVariable(name);
-    if (v != QStringLiteral("{no}")) {
-        if (!hasArgs)
-            return v;
-        return ReadElement(v, SplitArguments(args, 3, true));
+    return ResolveName(term, name, variableKey(name), args, hasArgs);
+}
+
+QString KtdEngine::ResolveName(const QString& term, const QString& name, const QString& key,
+                               const QString& args, bool hasArgs) {
+    if (!variables.isEmpty()) {
+        auto it = variables.constFind(key);
+        if (it != variables.constEnd()) {
+            if (!hasArgs)
+                return it->value;
+            const QString v = it->value;
+            return ReadElement(v, SplitArguments(args, 3, true));
+        }
     }
+    QString v;
     if (!localNames.isEmpty()) {
-        v = LookupLocal(name);
-        if (v != QStringLiteral("{no}"))
-            return v;
+        auto it = localNames.constFind(key);
+        if (it != localNames.constEnd())
+            return *it;
     }
     FunctionArgs = args;
     v = CallFunction(name, false);
@@ -316,8 +417,13 @@ QString KtdEngine::Calculate(const QString& text) {
             continue;
         }
         if (t.kind == KtdCalcToken::Operand) {
-            QString v = trimSpaces(toNarrow(EvaluateValue(t.operand)));
-            st.append(isNumeric(v) ? numericValue(v) : 0.0);
+            const QString raw = EvaluateValue(t.operand);
+            double d = 0;
+            if (!fastInteger(raw, d)) {
+                QString v = trimSpaces(toNarrow(raw));
+                d = isNumeric(v) ? numericValue(v) : 0.0;
+            }
+            st.append(d);
             continue;
         }
         if (st.size() < 2)

@@ -79,9 +79,13 @@ bool KtdEngine::CallProcedure(const QString& name, bool fromSentence) {
         RunStatus = 1;
         return true;
     }
+    // The slots belong to the calling sentence; evaluating arguments may
+    // run other sentences, so every text is taken first.
+    const QString callWord = CommandWord;
+    const QString callObject = ObjectArg;
     QHash<QString, QString> savedLocals = localNames;
     if (p.hasParams) {
-        QHash<QString, QString> locals;
+        QList<QPair<QString, QString>> bound;
         const QStringList params = splitArgumentsRaw(p.params);
         for (const QString& param : params) {
             qsizetype close = param.indexOf(u'］');
@@ -97,18 +101,21 @@ bool KtdEngine::CallProcedure(const QString& name, bool fromSentence) {
             QString text;
             if (fromSentence && !particle.isEmpty())
                 text = ExtractParticle(particle);
-            locals.insert(variableKey(pname), EvaluateValue(text));
+            bound.append({pname, text});
         }
+        QHash<QString, QString> locals;
+        for (const auto& b : bound)
+            locals.insert(variableKey(b.first), EvaluateValue(b.second));
         localNames = locals;
     }
     bool setOwnVariable = false;
     bool hadOwnVariable = false;
     QString ownValue;
-    if (fromSentence && toWide(trimSpaces(CommandWord)) == toWide(p.name) && !ObjectArg.isEmpty()) {
+    if (fromSentence && toWide(trimSpaces(callWord)) == toWide(p.name) && !callObject.isEmpty()) {
         setOwnVariable = true;
         hadOwnVariable = HasVariable(p.name);
         ownValue = LookupVariable(p.name);
-        SetVariable(p.name, EvaluateArgumentList(ObjectArg));
+        SetVariable(p.name, EvaluateArgumentList(callObject));
     }
     const qint32 savedCell = LineCounter[1];
     ++procedureDepth;
@@ -144,61 +151,72 @@ void KtdEngine::RunCondition() {
 }
 
 void KtdEngine::RunConditionText(const QString& input, int headerLine, int forcedDepth) {
-    const QString text = trimSpaces(input);
-    qsizetype p = text.indexOf(QStringLiteral("なら"));
-    if (p < 0) {
+    auto cached = conditionCache.find(input);
+    if (cached == conditionCache.end()) {
+        ConditionPlan c;
+        const QString text = trimSpaces(input);
+        qsizetype p = text.indexOf(QStringLiteral("なら"));
+        const QString nd = QStringLiteral("でないなら");
+        if (p < 0)
+            c.missingNara = true;
+        else {
+            qsizetype dn = text.indexOf(nd);
+            if (dn >= 0 && p == dn + 3) {
+                qsizetype q = text.indexOf(QStringLiteral("なら"), p + 2);
+                if (q >= 0)
+                    p = q;
+                else
+                    c.elseOnly = true;
+            }
+            if (c.elseOnly) {
+                c.cond = text.left(qMax<qsizetype>(0, dn - 1));
+                c.elsePart = text.mid(dn + nd.size() + 1);
+            } else {
+                // The comparison word, or なら itself, ends the condition one
+                // character early: a space normally stands there.
+                qsizetype cpos = p;
+                const QStringView v(text);
+                if (p >= 3 && (v.mid(p - 3, 3) == QStringLiteral("より上") ||
+                               v.mid(p - 3, 3) == QStringLiteral("より下"))) {
+                    c.word = text.mid(p - 3, 3);
+                    cpos = p - 3;
+                } else if (p >= 2 && (v.mid(p - 2, 2) == QStringLiteral("以上") ||
+                                      v.mid(p - 2, 2) == QStringLiteral("以下"))) {
+                    c.word = text.mid(p - 2, 2);
+                    cpos = p - 2;
+                } else if (p >= 4 && v.mid(p - 4, 4) == QStringLiteral("のどれか")) {
+                    c.anyOf = true;
+                    cpos = p - 4;
+                }
+                c.cond = text.left(qMax<qsizetype>(0, cpos - 1));
+                qsizetype dn2 = text.indexOf(nd, p + 2);
+                if (dn2 >= 0) {
+                    qsizetype b = p + 3;
+                    c.thenPart = b < dn2 - 1 ? text.mid(b, dn2 - 1 - b) : QString();
+                    c.elsePart = text.mid(dn2 + nd.size() + 1);
+                } else
+                    c.thenPart = text.mid(p + 3);
+            }
+            c.thenPart = trimSpaces(c.thenPart);
+            c.elsePart = trimSpaces(c.elsePart);
+            c.inverted = c.elseOnly || text.endsWith(nd);
+        }
+        cached = conditionCache.emplace(input, std::move(c)).first;
+    }
+    const ConditionPlan& c = cached->second;
+    if (c.missingNara) {
         ShowError(2, 48);
         return;
     }
-    const QString nd = QStringLiteral("でないなら");
-    qsizetype dn = text.indexOf(nd);
-    bool elseOnly = false;
-    if (dn >= 0 && p == dn + 3) {
-        qsizetype q = text.indexOf(QStringLiteral("なら"), p + 2);
-        if (q >= 0)
-            p = q;
-        else
-            elseOnly = true;
-    }
-    QString cond, thenPart, elsePart, word;
-    bool anyOf = false;
-    if (elseOnly) {
-        cond = text.left(qMax<qsizetype>(0, dn - 1));
-        elsePart = text.mid(dn + nd.size() + 1);
-    } else {
-        qsizetype cpos = p;
-        if (p >= 3 && (QStringView(text).mid(p - 3, 3) == QStringLiteral("より上") ||
-                       QStringView(text).mid(p - 3, 3) == QStringLiteral("より下"))) {
-            word = text.mid(p - 3, 3);
-            cpos = p - 3;
-        } else if (p >= 2 && (QStringView(text).mid(p - 2, 2) == QStringLiteral("以上") ||
-                              QStringView(text).mid(p - 2, 2) == QStringLiteral("以下"))) {
-            word = text.mid(p - 2, 2);
-            cpos = p - 2;
-        } else if (p >= 4 && QStringView(text).mid(p - 4, 4) == QStringLiteral("のどれか")) {
-            anyOf = true;
-            cpos = p - 4;
-        }
-        cond = text.left(qMax<qsizetype>(0, cpos - 1));
-        qsizetype dn2 = text.indexOf(nd, p + 2);
-        if (dn2 >= 0) {
-            qsizetype b = p + 3;
-            thenPart = b < dn2 - 1 ? text.mid(b, dn2 - 1 - b) : QString();
-            elsePart = text.mid(dn2 + nd.size() + 1);
-        } else
-            thenPart = text.mid(p + 3);
-    }
-    bool result = EvaluateCondition(cond, anyOf, word);
+    bool result = EvaluateCondition(c.cond, c.anyOf, c.word);
     ConditionResult = result;
-    thenPart = trimSpaces(thenPart);
-    elsePart = trimSpaces(elsePart);
-    if (!thenPart.isEmpty() || !elsePart.isEmpty()) {
-        const QString& chosen = result ? thenPart : elsePart;
+    if (!c.thenPart.isEmpty() || !c.elsePart.isEmpty()) {
+        const QString chosen = result ? c.thenPart : c.elsePart;
         if (!chosen.isEmpty())
             RunComnd(chosen);
         return;
     }
-    if (elseOnly || text.endsWith(nd))
+    if (c.inverted)
         result = !result;
     const int body = headerLine + 1;
     int depth = forcedDepth;
@@ -488,7 +506,7 @@ void KtdEngine::RunLoop() {
         if (repeated) {
             for (;;) {
                 RunComnd(inner);
-                letMessagesThrough();
+                letMessagesThroughSometimes();
                 if (stopped())
                     break;
                 double before = advance();
@@ -527,7 +545,7 @@ void KtdEngine::RunLoop() {
                 }
                 if (leftElsewhere || stopped())
                     break;
-                letMessagesThrough();
+                letMessagesThroughSometimes();
                 ++passes;
                 double before = advance();
                 if (repeated) {

@@ -55,6 +55,8 @@ void KtdEngine::RunComnd(const QString& input) {
         RunStatus = 1;
         return;
     }
+    if (nestingDepth == 0)
+        trimCaches();
     struct Guard {
         int& d;
         explicit Guard(int& x) : d(x) { ++d; }
@@ -141,6 +143,7 @@ int KtdEngine::AnalyseSentence(const QString& s) {
         } else if (marker >= 0) {
             a.kind = 1;
             a.commandWord = trimSpaces(s.left(marker));
+            a.setting = ktdTable(103).number(a.commandWord);
             a.objectArg = trimSpaces(s.mid(marker + markerLength));
         } else {
             QString m = s;
@@ -205,6 +208,7 @@ int KtdEngine::AnalyseSentence(const QString& s) {
         cached = analysisCache.insert(s, a);
     }
     const KtdAnalysis& a = *cached;
+    currentSetting = a.setting;
     CommandWord = a.commandWord;
     ObjectArg = a.objectArg;
     TargetArg = a.targetArg;
@@ -269,11 +273,14 @@ void KtdEngine::Dispatch(int kind) {
     if (kind == -1)
         return;
     if (kind == 1) {
-        int setting = ktdTable(103).number(CommandWord);
+        int setting = currentSetting;
         if (setting >= 0)
             SettingSentence(setting);
-        else
-            AssignVariable(CommandWord, EvaluateValue(ObjectArg));
+        else {
+            // The value may run procedures, which overwrite the slots.
+            const QString name = CommandWord;
+            AssignVariable(name, EvaluateValue(ObjectArg));
+        }
         return;
     }
     auto hit = commandCache.constFind(CommandWord);

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 static void initKotodamaTables() {
@@ -20,13 +21,7 @@ int KtdTable::lookup(const QString& word) const {
 
 int KtdTable::number(const QString& word) const {
     int row = lookup(word);
-    if (row < 0)
-        return -1;
-    QString v = values[row];
-    v.remove(QLatin1Char(','));
-    bool ok = false;
-    int n = v.trimmed().toInt(&ok);
-    return ok ? n : -1;
+    return row < 0 ? -1 : numbers[row];
 }
 
 const KtdTable& ktdTable(int number) {
@@ -49,6 +44,11 @@ const KtdTable& ktdTable(int number) {
                         table.exact.insert(word, int(table.words.size()));
                     table.words << word;
                     table.values << line.mid(eq + 1);
+                    QString v = table.values.last();
+                    v.remove(QLatin1Char(','));
+                    bool ok = false;
+                    int number = v.trimmed().toInt(&ok);
+                    table.numbers << (ok ? number : -1);
                 }
             }
             t.insert(n, table);
@@ -141,6 +141,28 @@ void KtdEngine::letMessagesThrough() {
         QCoreApplication::processEvents();
 }
 
+void KtdEngine::trimCaches() {
+    if (evaluating > 0)
+        return;
+    if (planCache.size() > 200000)
+        planCache.clear();
+    if (conditionCache.size() > 50000)
+        conditionCache.clear();
+}
+
+void KtdEngine::letMessagesThroughSometimes() {
+    static QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    const qint64 now = clock.elapsed();
+    if (now - lastMessagesAt >= 5) {
+        lastMessagesAt = now;
+        letMessagesThrough();
+    }
+}
+
 void KtdEngine::ResetRunState() {
     WindowTitle = QStringLiteral("Kotodama");
     turtleHeading = 90;
@@ -150,6 +172,12 @@ void KtdEngine::ResetRunState() {
     functionCache.clear();
     calcCache.clear();
     splitCache.clear();
+    if (nestingDepth == 0 && evaluating == 0) {
+        // Pure functions of a text; a run started from inside a sentence
+        // keeps them, since the outer sentence still refers to them.
+        planCache.clear();
+        conditionCache.clear();
+    }
     analysisCache.clear();
     declaredAliases.clear();
     loopEnds.clear();
@@ -163,7 +191,7 @@ void KtdEngine::ResetRunState() {
     LineCounter[0] = LineCounter[1] = 0;
     BlockDepth.clear();
     CounterMoved = ConditionResult = ExitProcedure = ExitLoop = ExitBlock = CancelNextClose = false;
-    procedureDepth = nestingDepth = executeDepth = 0;
+    procedureDepth = executeDepth = 0;
     random = std::make_unique<MersenneRandom>();
     StopRequested = false;
     RunStatus = 0;
