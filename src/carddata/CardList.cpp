@@ -7,6 +7,7 @@
 #include "common/TextFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace lumi {
 
@@ -131,6 +132,12 @@ std::int16_t ReadCardRare(const QString& cardsPath, const QString& cardId) {
     return ParseInt16(doc->get(QStringLiteral("head"), QStringLiteral("rare"))).value_or(0);
 }
 
+std::optional<QByteArray> ReadListFile(const QString& path) {
+    if (QFileInfo(path).size() > MaxListFileBytes)
+        return std::nullopt;
+    return readWholeFile(path);
+}
+
 bool IsPlainCardId(const QString& cardId) {
     return !cardId.isEmpty() && !cardId.contains(u'/') && !cardId.contains(u'\\') &&
            !cardId.contains(QChar(u'\0')) && cardId != QLatin1String("..");
@@ -153,7 +160,7 @@ LoadVerdict CardDatabase::LoadMasterlist(const QString& cardsPath, const ReportT
         rebuildIndex();
         return LoadVerdict::Loaded;
     };
-    auto bytes = readWholeFile(path);
+    auto bytes = ReadListFile(path);
     if (!bytes) {
         ReportError(report.user, ErrFileAccess, FileAccessText, place, report.deckBuilder);
         return finish();
@@ -195,7 +202,7 @@ LoadVerdict CardDatabase::LoadCardlist(const QString& cardsPath, const ReportTar
         const QString path = cardsPath + file;
         CardSeries series;
         series.SeriesName = GetFileName(RemoveExtension(path));
-        auto bytes = readWholeFile(path);
+        auto bytes = ReadListFile(path);
         if (!bytes) {
             series_.append(std::move(series));
             ReportError(report.user, ErrFileAccess, FileAccessText, place, report.deckBuilder);

@@ -123,6 +123,11 @@ private:
 std::int16_t CardKindOfLetter(const QString& letter);
 std::int16_t MasterKindOfLetter(const QString& letter);
 
+// The bytes of a list file ("master.dat", "*.lml", "state.dat"); nullopt
+// when it cannot be read or is larger than any real list (MaxListFileBytes).
+inline constexpr qint64 MaxListFileBytes = 256 * 1024 * 1024;
+std::optional<QByteArray> ReadListFile(const QString& path);
+
 // True when an identifier can name a file of the cards folder itself: not
 // empty, no separator, no NUL, not "..". Identifiers from peers or files
 // never reach a file elsewhere.

@@ -21,6 +21,11 @@ bool INIAccess::SetINIData(const QString& strKey, const QString& strData,
     }
     if (!strSection.isEmpty())
         Section = strSection;
+    if (!IniDocument::isWritableName(Section, strKey)) {
+        LastError = QStringLiteral("a section or key that cannot be written: [") + Section +
+                    QStringLiteral("] ") + strKey;
+        return false;
+    }
     IniDocument doc;
     if (QFileInfo::exists(FileName)) {
         auto loaded = IniDocument::load(FileName);

@@ -3,6 +3,8 @@
 #include "common/Cp932.h"
 #include "common/TextFile.h"
 
+#include <QFileInfo>
+
 namespace lumi {
 
 namespace {
@@ -107,6 +109,8 @@ IniDocument IniDocument::parse(const QByteArray& bytes) {
 }
 
 std::optional<IniDocument> IniDocument::load(const QString& path) {
+    if (QFileInfo(path).size() > MaxFileBytes)
+        return std::nullopt;
     auto bytes = readWholeFile(path);
     if (!bytes)
         return std::nullopt;
@@ -162,7 +166,19 @@ QByteArray IniDocument::newLineEnd() const {
     return lfOnly_ ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r\n");
 }
 
-void IniDocument::set(const QString& section, const QString& key, const QString& value) {
+bool IniDocument::isWritableName(const QString& section, const QString& key) {
+    const QString k = key.trimmed();
+    const QString sec = section.trimmed();
+    auto hasBreak = [](const QString& s) {
+        return s.contains(u'\r') || s.contains(u'\n') || s.contains(QChar(u'\0'));
+    };
+    return !k.isEmpty() && !sec.isEmpty() && !hasBreak(k) && !hasBreak(sec) && !k.contains(u'=') &&
+           !k.startsWith(u'[') && !k.startsWith(u';') && !sec.contains(u']');
+}
+
+bool IniDocument::set(const QString& section, const QString& key, const QString& value) {
+    if (!isWritableName(section, key))
+        return false;
     QString clean = value;
     qsizetype nul = clean.indexOf(QChar(u'\0'));
     if (nul >= 0)
@@ -207,6 +223,7 @@ void IniDocument::set(const QString& section, const QString& key, const QString&
     *this = parse(toBytes());
     // A document that started empty keeps CR LF; one that was LF-only stays so.
     lfOnly_ = lf;
+    return true;
 }
 
 QByteArray IniDocument::toBytes() const {

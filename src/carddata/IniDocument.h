@@ -40,8 +40,17 @@ public:
     // Updates the first matching key in place, or appends the key after the
     // last line of its section's content, or appends the section at the end.
     // Line breaks inside the value become spaces, so a value can never add
-    // lines of its own.
-    void set(const QString& section, const QString& key, const QString& value);
+    // lines of its own. False, changing nothing, for a name that could not
+    // be read back as written: an empty key or section, a key holding "="
+    // or starting with "[" or ";", a section holding "]", or a line break in
+    // either.
+    bool set(const QString& section, const QString& key, const QString& value);
+
+    // True when `section` and `key` can be written (see set()).
+    static bool isWritableName(const QString& section, const QString& key);
+
+    // Files larger than this are treated as unreadable rather than read.
+    static constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
 
     // The document as bytes, every untouched line as it was read. New lines
     // use the document's own line end: LF when every line of the parsed

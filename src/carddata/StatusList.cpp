@@ -52,7 +52,7 @@ LoadVerdict StatusDatabase::LoadStatusList(const QString& statePath, const Repor
         return LoadVerdict::MustEnd;
     }
     list_.clear();
-    auto bytes = readWholeFile(path);
+    auto bytes = ReadListFile(path);
     if (!bytes) {
         ReportError(report.user, ErrFileAccess,
                     QStringLiteral("パス/ファイル アクセス エラーです。"), place,

@@ -194,6 +194,27 @@ TEST(IniAccess, ValueWithLineBreaksCannotAddKeys) {
     EXPECT_EQ(ini.GetINIData(QStringLiteral("001"), QStringLiteral("body")), QString());
 }
 
+TEST(IniAccess, NamesThatCannotBeReadBackAreRefused) {
+    TempFolder tmp;
+    INIAccess ini;
+    ini.FileName = tmp.path(QStringLiteral("names.ini"));
+    ASSERT_TRUE(ini.SetINIData(QStringLiteral("ok"), QStringLiteral("1"), QStringLiteral("s")));
+    const QByteArray before = readBytes(ini.FileName);
+    const std::pair<QString, QString> refused[] = {
+        {QStringLiteral("s"), QString()},
+        {QStringLiteral("s"), QStringLiteral("a=b")},
+        {QStringLiteral("s"), QStringLiteral(";c")},
+        {QStringLiteral("s"), QStringLiteral("[x]")},
+        {QStringLiteral("s"), QStringLiteral("a\nb")},
+        {QStringLiteral("a]b"), QStringLiteral("k")},
+        {QStringLiteral("a\r\nb"), QStringLiteral("k")},
+    };
+    for (const auto& [section, key] : refused) {
+        EXPECT_FALSE(ini.SetINIData(key, QStringLiteral("v"), section)) << key.toStdString();
+        EXPECT_EQ(readBytes(ini.FileName), before);
+    }
+}
+
 TEST(IniAccess, FailedWriteReportsAndLeavesNothing) {
     TempFolder tmp;
     INIAccess ini;
