@@ -1,6 +1,8 @@
 #include "script/sys/DllCall.h"
 
 #include <QFileInfo>
+#include <csetjmp>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <dlfcn.h>
@@ -23,6 +25,40 @@ std::unique_ptr<char[]> TextBuffer(const QByteArray& text, std::size_t& size) {
 QByteArray ReadBack(const char* buffer, std::size_t size) {
     // The last byte stays NUL whatever the callee did, unless it overran.
     return QByteArray(buffer, qsizetype(strnlen(buffer, size)));
+}
+
+// A callee handed a number where it expected a pointer faults. Such a fault
+// inside the call ends the call, not the program: the script gets the
+// failed-call error instead. What the callee half did stays done.
+thread_local sigjmp_buf* activeCall = nullptr;
+
+extern "C" void OnCallFault(int sig) {
+    if (activeCall)
+        siglongjmp(*activeCall, sig);
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
+bool ProtectedCall(ffi_cif* cif, void* function, ffi_arg* ret, void** values) {
+    constexpr int signals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+    struct sigaction fault {};
+    fault.sa_handler = OnCallFault;
+    sigemptyset(&fault.sa_mask);
+    fault.sa_flags = SA_NODEFER;
+    struct sigaction previous[4];
+    for (int i = 0; i < 4; ++i)
+        sigaction(signals[i], &fault, &previous[i]);
+    sigjmp_buf jump;
+    volatile bool completed = false;
+    if (sigsetjmp(jump, 1) == 0) {
+        activeCall = &jump;
+        ffi_call(cif, FFI_FN(function), ret, values);
+        completed = true;
+    }
+    activeCall = nullptr;
+    for (int i = 0; i < 4; ++i)
+        sigaction(signals[i], &previous[i], nullptr);
+    return completed;
 }
 
 struct Library {
@@ -134,7 +170,8 @@ Status Call(const QString& library, const QString& function, QList<Argument>& ar
                      types.empty() ? nullptr : types.data()) != FFI_OK)
         return Status::CallFailed;
     ffi_arg ret = 0;
-    ffi_call(&cif, FFI_FN(symbol), &ret, values.empty() ? nullptr : values.data());
+    if (!ProtectedCall(&cif, symbol, &ret, values.empty() ? nullptr : values.data()))
+        return Status::CallFailed;
     result = qint32(std::int64_t(ret));
 
     for (int i = 0; i < count; ++i) {

@@ -40,6 +40,9 @@ inline constexpr int MinTextBuffer = 1024;
 QStringList LibraryCandidates(const QString& name);
 
 // Loads the library, finds the function, calls it and releases the library.
+// A callee that faults (a number passed where it wanted a pointer) gives
+// CallFailed instead of ending the program; the arguments are then left as
+// they were.
 // After the call each text argument holds its buffer up to the first NUL,
 // each block field its field again (a text field whose pointer the callee
 // replaced becomes that value as a number).

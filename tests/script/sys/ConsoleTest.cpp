@@ -14,6 +14,11 @@
 
 using namespace lumi;
 
+// Outputs are compared as UTF-8 so that a failure reads as text.
+static std::string U(const QString& s) {
+    return s.toStdString();
+}
+
 namespace {
 
 struct Outcome {
@@ -122,7 +127,7 @@ TEST(Console, BoxesGoToStdoutAndAreAnsweredByTheirDefaultButton) {
         const QString file = console.write(QStringLiteral("case.ktd"), c.script);
         const Outcome o = console.run({QStringLiteral("--console"), file}, c.input);
         EXPECT_FALSE(o.crashed) << c.what;
-        EXPECT_EQ(o.out, c.out) << c.what;
+        EXPECT_EQ(U(o.out), U(c.out)) << c.what;
         EXPECT_EQ(o.status, 0) << c.what;
     }
 }
@@ -147,13 +152,13 @@ TEST(Console, TheCommandLineNamesTheScript) {
     };
     for (const Case& c : cases) {
         const Outcome o = console.run(c.args, c.input);
-        EXPECT_EQ(o.out, QStringLiteral("走った\n")) << c.args.join(' ').toStdString();
+        EXPECT_EQ(U(o.out), U(QStringLiteral("走った\n"))) << c.args.join(' ').toStdString();
         EXPECT_EQ(o.status, 0);
     }
     // No answer, or a file that does not exist: nothing runs, nothing fails.
-    EXPECT_EQ(console.run({"--console"}).out, QString());
+    EXPECT_EQ(U(console.run({"--console"}).out), "");
     const Outcome missing = console.run({"--console", console.path("none.ktd")});
-    EXPECT_EQ(missing.out, QString());
+    EXPECT_EQ(U(missing.out), "");
     EXPECT_EQ(missing.status, 0);
 }
 
@@ -171,7 +176,7 @@ TEST(Console, ACopyUnderAnotherNamePrefersTheScriptBesideItToItsTrailer) {
     // Only the trailer: its script runs, the attached file is extracted
     // into the temporary folder while it runs.
     Outcome o = console.run({"--console"}, {}, game);
-    EXPECT_EQ(o.out, QStringLiteral("同梱\n"));
+    EXPECT_EQ(U(o.out), U(QStringLiteral("同梱\n")));
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(readWholeFile(QDir(console.temp()).filePath("data.bin")),
               QByteArray("\x00\x01/END/\xff", 8));
@@ -179,13 +184,42 @@ TEST(Console, ACopyUnderAnotherNamePrefersTheScriptBesideItToItsTrailer) {
     // A script named after the program (lower case) beside it wins.
     console.write(QStringLiteral("game.ktd"), QStringLiteral("「隣のファイル」を　表示"));
     o = console.run({"--console"}, {}, game);
-    EXPECT_EQ(o.out, QStringLiteral("隣のファイル\n"));
+    EXPECT_EQ(U(o.out), U(QStringLiteral("隣のファイル\n")));
 
     // "/run " still runs the named file, whatever the program's name.
     const QString other =
         console.write(QStringLiteral("other.ktd"), QStringLiteral("「別」を　表示"));
     o = console.run({"--console", "/RUN " + other}, {}, game);
-    EXPECT_EQ(o.out, QStringLiteral("別\n"));
+    EXPECT_EQ(U(o.out), U(QStringLiteral("別\n")));
+}
+
+TEST(Console, PersistentStoresAndDllCallsReachThePlatformLayer) {
+    Console console;
+    const QString write = console.write(
+        QStringLiteral("w.ktd"),
+        QStringLiteral(
+            "「値です」を　レジストリの「HKEY_CURRENT_USER\\Software\\Test\\名前」に　設定\r\n"
+            "「100」を　スコアの最高に　設定\r\n"
+            "「x」を　レジストリの「HKEY_NOPE\\a\\b」に　設定\r\n"
+            "cのabsを　絶対として　宣言\r\n"
+            "-5を　絶対\r\n"
+            "絶対を　表示\r\n"
+            "no_libのfを　無いとして　宣言\r\n"
+            "1を　無い"));
+    Outcome o = console.run({"--console", write});
+    EXPECT_EQ(U(o.out), "キーが正しくありません。\nHKEY_NOPE\n［3行目　エラー番号32］\n"
+                        "5\n"
+                        "DLLファイル　no_libが見つかりません。\n［16行目　エラー番号601］\n");
+    // A second process finds what the first one stored.
+    const QString read = console.write(
+        QStringLiteral("r.ktd"),
+        QStringLiteral("設定（レジストリの「HKEY_CURRENT_USER\\Software\\Test\\名前」）を　表示\r\n"
+                       "設定（スコアの最高）を　表示\r\n"
+                       "「」を　スコアの最高に　設定\r\n"
+                       "「［」＆設定（スコアの最高）＆「］」を　表示"));
+    o = console.run({"--console", read});
+    EXPECT_EQ(U(o.out), "値です\n100\n［］\n");
+    EXPECT_TRUE(QFile::exists(console.path("config/Kotodama/registry.txt")));
 }
 
 TEST(Console, PackingNeedsAScriptAndAnOutput) {
@@ -217,5 +251,5 @@ TEST(Console, InterruptStopsARunningScript) {
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 0);
     // The loop ends and so does the run: nothing after it runs.
-    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), QStringLiteral("始め\n"));
+    EXPECT_EQ(p.readAllStandardOutput().toStdString(), "始め\n");
 }

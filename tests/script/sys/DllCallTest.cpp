@@ -86,7 +86,7 @@ TEST(DllCall, TextAndBlockArgumentsComeBackWithWhatTheCalleeLeft) {
     EXPECT_EQ(overwrite[0].fields[1].text, QByteArray("kept"));
 }
 
-TEST(DllCall, ReportsMissingLibrariesAndFunctions) {
+TEST(DllCall, ReportsMissingLibrariesFunctionsAndFaultingCalls) {
     QList<Argument> args;
     qint32 result = 1;
     EXPECT_EQ(Call(QStringLiteral("no_such_library_xyz"), QStringLiteral("f"), args, result),
@@ -95,6 +95,14 @@ TEST(DllCall, ReportsMissingLibrariesAndFunctions) {
     EXPECT_EQ(Call(QStringLiteral("c"), QStringLiteral("no_such_function_xyz"), args, result),
               Status::FunctionNotFound);
     EXPECT_EQ(result, 0);
+    // A number where the callee reads a pointer: the fault ends the call.
+    QList<Argument> wrong{Num(6)};
+    EXPECT_EQ(Call(QStringLiteral("c"), QStringLiteral("strlen"), wrong, result),
+              Status::CallFailed);
+    EXPECT_EQ(result, 0);
+    QList<Argument> ok{Text("four")};
+    EXPECT_EQ(Call(QStringLiteral("c"), QStringLiteral("strlen"), ok, result), Status::Ok);
+    EXPECT_EQ(result, 4);
     QList<Argument> many(MaxArguments + 1, Num(0));
     EXPECT_EQ(Call(QStringLiteral("c"), QStringLiteral("abs"), many, result), Status::CallFailed);
 }
