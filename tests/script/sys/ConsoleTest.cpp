@@ -181,10 +181,12 @@ TEST(Console, ACopyUnderAnotherNamePrefersTheScriptBesideItToItsTrailer) {
     EXPECT_EQ(readWholeFile(QDir(console.temp()).filePath("data.bin")),
               QByteArray("\x00\x01/END/\xff", 8));
 
-    // A script named after the program (lower case) beside it wins.
-    console.write(QStringLiteral("game.ktd"), QStringLiteral("「隣のファイル」を　表示"));
-    o = console.run({"--console"}, {}, game);
-    EXPECT_EQ(U(o.out), U(QStringLiteral("隣のファイル\n")));
+    // A script named after the program (lower case) beside it wins; the
+    // command line reaches it without one pair of enclosing quotes.
+    console.write(QStringLiteral("game.ktd"),
+                  QStringLiteral("「隣のファイル」を　表示\r\nコマンドラインを　表示"));
+    o = console.run({"--console", "\"x  y\""}, {}, game);
+    EXPECT_EQ(U(o.out), "隣のファイル\nx  y\n");
 
     // "/run " still runs the named file, whatever the program's name.
     const QString other =
