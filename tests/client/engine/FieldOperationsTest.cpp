@@ -558,6 +558,15 @@ TEST_F(EngineTest, RotatingLeftThenRightRestoresTheAreas) {
     EXPECT_EQ(data.Own.Monsters, before);
 }
 
+TEST_F(EngineTest, FieldViewSignsFollowTheSetting) {
+    EXPECT_EQ(engine->SignText(3, false), "");
+    EXPECT_EQ(engine->SignText(3, true), "C");
+    settings.FieldSign = true;
+    EXPECT_EQ(engine->SignText(7, false), "b");
+    data.Own.IsFirst = false;
+    EXPECT_EQ(engine->SignText(7, false), "B");
+}
+
 TEST(PositionBoxesTest, ThirdTickLeavesOnlyItself) {
     PositionBoxes boxes;
     boxes.Click(0);

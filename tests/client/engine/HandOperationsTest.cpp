@@ -167,6 +167,16 @@ const OperationCase kHandCases[] = {
      {"Ann が2ストーンを増やしました。"},
      {},
      [](T& t) { EXPECT_EQ(t.data.Own.Stone, 2); }},
+    {"StonesBeyondSixteenBitsAreReportedNotWrapped",
+     [](T& t) {
+         t.setOwn({}, {}, 32767);
+         t.user.errorReport("frmMain.cmdStoneUp_Click", 6);
+     },
+     [](E& e) { e.StoneUp(); },
+     {},
+     {},
+     {},
+     [](T& t) { EXPECT_EQ(t.data.Own.Stone, 32767); }},
     {"StonesDownRefusedBelowZero",
      [](T& t) {
          t.setOwn({}, {}, 2);
