@@ -17,13 +17,23 @@ BBSKindLists FillKindLists(DeckData& deck, const CardDatabase& cards) {
         CardPosition pos;
         if (!id.isEmpty() && cards.CardID2Index(id, pos) && pos.Series >= 0) {
             if (const CardData* card = cards.cardAt(pos)) {
-                const QString line = card->CardName + QStringLiteral(" x") + QString::number(end - i);
+                const QString line =
+                    card->CardName + QStringLiteral(" x") + QString::number(end - i);
                 switch (card->CardType) {
-                case KindF: lists.front.append(line); break;
-                case KindB: lists.back.append(line); break;
-                case KindS: lists.super.append(line); break;
-                case KindM: lists.magic.append(line); break;
-                default: break;
+                case KindF:
+                    lists.front.append(line);
+                    break;
+                case KindB:
+                    lists.back.append(line);
+                    break;
+                case KindS:
+                    lists.super.append(line);
+                    break;
+                case KindM:
+                    lists.magic.append(line);
+                    break;
+                default:
+                    break;
                 }
             }
         }
@@ -36,10 +46,17 @@ QString MakeBBSText(const QString& deckName, const QString& authorName, std::int
                     const QString& masterName, const BBSKindLists& lists) {
     QString suffix;
     switch (deckType) {
-    case 0: suffix = QStringLiteral(" (Jr)"); break;
-    case 1: suffix = QStringLiteral(" (Sr)"); break;
-    case 2: suffix = QStringLiteral(" (Pro)"); break;
-    default: break;
+    case 0:
+        suffix = QStringLiteral(" (Jr)");
+        break;
+    case 1:
+        suffix = QStringLiteral(" (Sr)");
+        break;
+    case 2:
+        suffix = QStringLiteral(" (Pro)");
+        break;
+    default:
+        break;
     }
     QString text;
     auto line = [&text](const QString& s) { text += s + CrLf; };

@@ -26,7 +26,8 @@ void CardInfoView::showPage(const QString& path) {
     current_ = path;
     const QUrl base = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
     document()->setBaseUrl(base);
-    const std::optional<QByteArray> bytes = QFileInfo(path).isFile() ? readWholeFile(path) : std::nullopt;
+    const std::optional<QByteArray> bytes =
+        QFileInfo(path).isFile() ? readWholeFile(path) : std::nullopt;
     if (!bytes) {
         setHtml(QStringLiteral("<html><body><h3>ページを表示できません</h3><p>%1</p></body></html>")
                     .arg(path.toHtmlEscaped()));

@@ -5,12 +5,13 @@
 namespace lumi {
 
 QString ClassDownQuestionText(int count) {
-    return QStringLiteral("ProクラスからJr/Srクラスに下げようとしています。") + CrLf
-           + QStringLiteral("クラスを下げると一部データが損なわれる可能性があります。") + CrLf
-           + QStringLiteral("・レシピに含まれるカードが20枚以下ならデータは整理されて保持されます。") + CrLf
-           + QStringLiteral("・21枚以上のカードが含まれる場合、一部のデータは失われます。") + CrLf
-           + QStringLiteral("現在このデッキに含まれるデータは") + QString::number(count) + QStringLiteral("枚です。")
-           + CrLf + QStringLiteral("操作を実行してもよろしいですか？");
+    return QStringLiteral("ProクラスからJr/Srクラスに下げようとしています。") + CrLf +
+           QStringLiteral("クラスを下げると一部データが損なわれる可能性があります。") + CrLf +
+           QStringLiteral(
+               "・レシピに含まれるカードが20枚以下ならデータは整理されて保持されます。") +
+           CrLf + QStringLiteral("・21枚以上のカードが含まれる場合、一部のデータは失われます。") +
+           CrLf + QStringLiteral("現在このデッキに含まれるデータは") + QString::number(count) +
+           QStringLiteral("枚です。") + CrLf + QStringLiteral("操作を実行してもよろしいですか？");
 }
 
 DeckBuilderModel::DeckBuilderModel(const CardDatabase& cards, QString defaultAuthorName)
@@ -62,8 +63,9 @@ bool DeckBuilderModel::RemoveEntry(int listIndex) {
 bool DeckBuilderModel::ChangeDeckClass(std::int16_t newClass, UserPort& user) {
     const std::int16_t old = CurrentDeck.DeckType;
     if (old == DeckPro && newClass != DeckPro) {
-        const BoxResult r = user.messageBox({ClassDownQuestionText(cardCount()), QStringLiteral("クラス変更"),
-                                             BoxButtons::YesNo, BoxIcon::Warning, 1});
+        const BoxResult r =
+            user.messageBox({ClassDownQuestionText(cardCount()), QStringLiteral("クラス変更"),
+                             BoxButtons::YesNo, BoxIcon::Warning, 1});
         if (r != BoxResult::Yes)
             return false;
         QStringList kept;
@@ -93,8 +95,8 @@ void DeckBuilderModel::RefreshDeckList() {
 }
 
 bool DeckBuilderModel::ConfirmDiscard(UserPort& user) const {
-    return user.messageBox({DiscardQuestionText, DeckBuilderTitle, BoxButtons::YesNo, BoxIcon::Question, 1})
-           == BoxResult::Yes;
+    return user.messageBox({DiscardQuestionText, DeckBuilderTitle, BoxButtons::YesNo,
+                            BoxIcon::Question, 1}) == BoxResult::Yes;
 }
 
 void DeckBuilderModel::NewDeck() {
@@ -133,8 +135,8 @@ int DeckBuilderModel::MasterIndexOf(const QString& id) const {
 }
 
 bool DeckBuilderModel::ConfirmClose(UserPort& user) const {
-    return user.messageBox({CloseQuestionText, DeckBuilderTitle, BoxButtons::YesNo, BoxIcon::Question, 0})
-           == BoxResult::Yes;
+    return user.messageBox({CloseQuestionText, DeckBuilderTitle, BoxButtons::YesNo,
+                            BoxIcon::Question, 0}) == BoxResult::Yes;
 }
 
 } // namespace lumi

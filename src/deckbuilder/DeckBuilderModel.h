@@ -78,7 +78,8 @@ private:
 
 inline const QString ThreeCopiesText =
     QStringLiteral("通常のルールでは同じカードは同じデッキに3枚までしか入れられません。");
-inline const QString DiscardQuestionText = QStringLiteral("現在編集中のデータは消えます。よろしいですか？");
+inline const QString DiscardQuestionText =
+    QStringLiteral("現在編集中のデータは消えます。よろしいですか？");
 inline const QString CloseQuestionText =
     QStringLiteral("終了します。保存していないデータは消えてしまいますが、よろしいですか？");
 // The class question when going down from Pro with `count` cards in the deck.

@@ -53,7 +53,8 @@ DeckCommand ParseDeckCommand(const QStringList& args) {
             if (!value(c.root))
                 return usage(QStringLiteral("--root にはフォルダを指定してください。"));
         } else if (a == QStringLiteral("--check") || a == QStringLiteral("--post")) {
-            const auto kind = a == QStringLiteral("--check") ? DeckCommand::Kind::Check : DeckCommand::Kind::Post;
+            const auto kind =
+                a == QStringLiteral("--check") ? DeckCommand::Kind::Check : DeckCommand::Kind::Post;
             if (c.kind != DeckCommand::Kind::Window)
                 return usage(QStringLiteral("--check と --post は一つだけ指定してください。"));
             c.kind = kind;
@@ -83,9 +84,12 @@ static QString resolveDeckFile(const QString& given, const InstallPaths& paths) 
     return {};
 }
 
-static QString lineFeeds(QString text) { return text.replace(CrLf, QStringLiteral("\n")); }
+static QString lineFeeds(QString text) {
+    return text.replace(CrLf, QStringLiteral("\n"));
+}
 
-int RunDeckCommand(const DeckCommand& command, const QString& appPath, QTextStream& out, QTextStream& err) {
+int RunDeckCommand(const DeckCommand& command, const QString& appPath, QTextStream& out,
+                   QTextStream& err) {
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     if (command.kind == DeckCommand::Kind::Usage || command.kind == DeckCommand::Kind::Window) {
@@ -125,11 +129,12 @@ int RunDeckCommand(const DeckCommand& command, const QString& appPath, QTextStre
                  : deck.DeckType == DeckSr ? RuleOfficialSr
                                            : RuleOfficialJr;
     } else if (ruleId != RuleOfficialJr && ruleId != RuleOfficialSr && ruleId != RuleOfficialPro) {
-        if (ruleId.endsWith(QStringLiteral(".lmr"), Qt::CaseInsensitive)
-            && !QFileInfo(setup.Paths.RulesPath + ruleId + QStringLiteral(".lmr")).isFile())
+        if (ruleId.endsWith(QStringLiteral(".lmr"), Qt::CaseInsensitive) &&
+            !QFileInfo(setup.Paths.RulesPath + ruleId + QStringLiteral(".lmr")).isFile())
             ruleId.chop(4);
         if (!QFileInfo(setup.Paths.RulesPath + ruleId + QStringLiteral(".lmr")).isFile())
-            err << QStringLiteral("ルールファイルが見つからないため Jr ルールで検査します: ") << command.ruleId << '\n';
+            err << QStringLiteral("ルールファイルが見つからないため Jr ルールで検査します: ")
+                << command.ruleId << '\n';
     }
     const QString ruleText = LoadRuleStr(setup.Paths.RulesPath, ruleId);
     const QString result = RegulationCheck(ruleText, deck, setup.Cards);

@@ -54,11 +54,12 @@ DeckCommand ParseDeckCommand(const QStringList& args);
 // Runs --check or --post: 0 valid (or posted), 1 a deck that breaks the
 // rule, 2 an error (bad arguments, missing database or deck file).
 // Output is UTF-8 with CR LF written as a line feed.
-int RunDeckCommand(const DeckCommand& command, const QString& appPath, QTextStream& out, QTextStream& err);
+int RunDeckCommand(const DeckCommand& command, const QString& appPath, QTextStream& out,
+                   QTextStream& err);
 
-inline const QString DeckUsageText = QStringLiteral(
-    "使い方: lumideck [--root DIR]\n"
-    "        lumideck --check DECKFILE [--rule RULEID] [--root DIR]\n"
-    "        lumideck --post DECKFILE [--root DIR]\n");
+inline const QString DeckUsageText =
+    QStringLiteral("使い方: lumideck [--root DIR]\n"
+                   "        lumideck --check DECKFILE [--rule RULEID] [--root DIR]\n"
+                   "        lumideck --post DECKFILE [--root DIR]\n");
 
 } // namespace lumi

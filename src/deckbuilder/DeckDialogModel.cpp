@@ -10,10 +10,14 @@ namespace lumi {
 
 const QString& DeckFileEntry::column(int k) const {
     switch (k) {
-    case 1: return name;
-    case 2: return maked;
-    case 3: return rule;
-    default: return fileName;
+    case 1:
+        return name;
+    case 2:
+        return maked;
+    case 3:
+        return rule;
+    default:
+        return fileName;
     }
 }
 
@@ -63,10 +67,12 @@ void DeckDialogModel::applySort() {
     const int key = sortKey;
     const bool desc = descending;
     // The list view compares column texts without regard to letter case.
-    std::stable_sort(entries.begin(), entries.end(), [key, desc](const DeckFileEntry& a, const DeckFileEntry& b) {
-        const int c = QString::compare(a.column(key), b.column(key), Qt::CaseInsensitive);
-        return desc ? c > 0 : c < 0;
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [key, desc](const DeckFileEntry& a, const DeckFileEntry& b) {
+                         const int c =
+                             QString::compare(a.column(key), b.column(key), Qt::CaseInsensitive);
+                         return desc ? c > 0 : c < 0;
+                     });
 }
 
 static bool endsWithIni(const QString& s) {
@@ -85,15 +91,25 @@ bool isPlainFileName(const QString& name) {
         if (c.unicode() < 0x20)
             return false;
         switch (c.unicode()) {
-        case '/': case '\\': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+        case '/':
+        case '\\':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|':
             return false;
-        default: break;
+        default:
+            break;
         }
     }
     return true;
 }
 
-DeckDialogModel::OkOutcome DeckDialogModel::okSave(const QString& fileName, int selected, UserPort& user) {
+DeckDialogModel::OkOutcome DeckDialogModel::okSave(const QString& fileName, int selected,
+                                                   UserPort& user) {
     if (selected >= entries.size())
         selected = -1;
     // An empty field never names a deck: with or without a selection it
@@ -103,8 +119,9 @@ DeckDialogModel::OkOutcome DeckDialogModel::okSave(const QString& fileName, int 
     if (selected < 0 || fileName != withoutExtension(entries[selected].fileName)) {
         const QString file = endsWithIni(fileName) ? fileName : fileName + QStringLiteral(".ini");
         if (!isPlainFileName(file) || file.size() == 4) {
-            user.messageBox({QStringLiteral("ファイル名「%1」は使えません。").arg(fileName)
-                                 + CrLf + QStringLiteral("フォルダの区切りや \\ / : * ? \" < > | を含まない名前を入力してください。"),
+            user.messageBox({QStringLiteral("ファイル名「%1」は使えません。").arg(fileName) + CrLf +
+                                 QStringLiteral("フォルダの区切りや \\ / : * ? \" < > | "
+                                                "を含まない名前を入力してください。"),
                              boxTitle, BoxButtons::OK, BoxIcon::Warning, 0});
             return OkOutcome::Nothing;
         }
@@ -129,21 +146,23 @@ DeckDialogModel::OkOutcome DeckDialogModel::okOpen(int selected) {
     return OkOutcome::Close;
 }
 
-void DeckDialogModel::cancel() { Canceled = true; }
+void DeckDialogModel::cancel() {
+    Canceled = true;
+}
 
 DeckDialogModel::DeleteOutcome DeckDialogModel::deleteEntry(int selected, UserPort& user) {
     if (selected < 0 || selected >= entries.size())
         return DeleteOutcome::Kept;
     const QString file = entries[selected].fileName;
-    const BoxResult r = user.messageBox({QStringLiteral("デッキファイル \"") + file
-                                             + QStringLiteral("\" を削除します。よろしいですか？"),
+    const BoxResult r = user.messageBox({QStringLiteral("デッキファイル \"") + file +
+                                             QStringLiteral("\" を削除します。よろしいですか？"),
                                          boxTitle, BoxButtons::YesNo, BoxIcon::Question, 1});
     if (r != BoxResult::Yes)
         return DeleteOutcome::Kept;
     QFile f(DeckPath + file);
     if (!f.remove()) {
-        user.messageBox({QStringLiteral("デッキファイル \"") + file + QStringLiteral("\" を削除できませんでした。") + CrLf
-                             + f.errorString(),
+        user.messageBox({QStringLiteral("デッキファイル \"") + file +
+                             QStringLiteral("\" を削除できませんでした。") + CrLf + f.errorString(),
                          boxTitle, BoxButtons::OK, BoxIcon::Warning, 0});
         Reflesh();
         return DeleteOutcome::Failed;

@@ -22,7 +22,8 @@ struct DeckFileEntry {
 };
 
 // Called for an unexpected failure with the place of the handler it hit.
-using DialogErrorReport = std::function<void(int number, const QString& description, const QString& place)>;
+using DialogErrorReport =
+    std::function<void(int number, const QString& description, const QString& place)>;
 
 class DeckDialogModel {
 public:

@@ -9,13 +9,20 @@ namespace lumi {
 
 static QMessageBox::StandardButton standardOf(BoxResult r) {
     switch (r) {
-    case BoxResult::OK: return QMessageBox::Ok;
-    case BoxResult::Cancel: return QMessageBox::Cancel;
-    case BoxResult::Yes: return QMessageBox::Yes;
-    case BoxResult::No: return QMessageBox::No;
-    case BoxResult::Retry: return QMessageBox::Retry;
-    case BoxResult::Abort: return QMessageBox::Abort;
-    case BoxResult::Ignore: return QMessageBox::Ignore;
+    case BoxResult::OK:
+        return QMessageBox::Ok;
+    case BoxResult::Cancel:
+        return QMessageBox::Cancel;
+    case BoxResult::Yes:
+        return QMessageBox::Yes;
+    case BoxResult::No:
+        return QMessageBox::No;
+    case BoxResult::Retry:
+        return QMessageBox::Retry;
+    case BoxResult::Abort:
+        return QMessageBox::Abort;
+    case BoxResult::Ignore:
+        return QMessageBox::Ignore;
     }
     return QMessageBox::Ok;
 }
@@ -27,11 +34,21 @@ BoxResult WidgetUserPort::messageBox(const MessageBoxRequest& box) {
     text.replace(CrLf, QStringLiteral("\n"));
     mb.setText(text);
     switch (box.icon) {
-    case BoxIcon::None: mb.setIcon(QMessageBox::NoIcon); break;
-    case BoxIcon::Information: mb.setIcon(QMessageBox::Information); break;
-    case BoxIcon::Warning: mb.setIcon(QMessageBox::Warning); break;
-    case BoxIcon::Error: mb.setIcon(QMessageBox::Critical); break;
-    case BoxIcon::Question: mb.setIcon(QMessageBox::Question); break;
+    case BoxIcon::None:
+        mb.setIcon(QMessageBox::NoIcon);
+        break;
+    case BoxIcon::Information:
+        mb.setIcon(QMessageBox::Information);
+        break;
+    case BoxIcon::Warning:
+        mb.setIcon(QMessageBox::Warning);
+        break;
+    case BoxIcon::Error:
+        mb.setIcon(QMessageBox::Critical);
+        break;
+    case BoxIcon::Question:
+        mb.setIcon(QMessageBox::Question);
+        break;
     }
     const QList<BoxResult> buttons = buttonsOf(box.buttons);
     QList<QPair<QAbstractButton*, BoxResult>> made;
@@ -49,7 +66,9 @@ BoxResult WidgetUserPort::messageBox(const MessageBoxRequest& box) {
     return buttons.isEmpty() ? BoxResult::OK : buttons.last();
 }
 
-void WidgetUserPort::beep() { QApplication::beep(); }
+void WidgetUserPort::beep() {
+    QApplication::beep();
+}
 
 void WidgetUserPort::setClipboardText(const QString& text) {
     QClipboard* cb = QApplication::clipboard();
@@ -57,6 +76,8 @@ void WidgetUserPort::setClipboardText(const QString& text) {
     cb->setText(text);
 }
 
-void WidgetUserPort::endProgram(int exitCode) { QApplication::exit(exitCode); }
+void WidgetUserPort::endProgram(int exitCode) {
+    QApplication::exit(exitCode);
+}
 
 } // namespace lumi

@@ -26,7 +26,8 @@ static QRect tw(int left, int top, int width, int height) {
 frmDeckDialog::frmDeckDialog(const QString& deckPath, UserPort& user, QWidget* parent)
     : QDialog(parent), model(deckPath), user_(user) {
     setObjectName(QStringLiteral("frmDeckDialog"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(7440 / 15, 3600 / 15);
     setWindowTitle(QStringLiteral("デッキを開く"));
     model.boxTitle = windowTitle();
@@ -96,13 +97,16 @@ frmDeckDialog::frmDeckDialog(const QString& deckPath, UserPort& user, QWidget* p
     connect(mnuRClick1Delete, &QAction::triggered, this, [this] { mnuRClick1Delete_Click(); });
     connect(detailsView->header(), &QHeaderView::sectionClicked, this,
             [this](int section) { lsvDecks_ColumnClick(section + 1); });
-    for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(detailsView), static_cast<QAbstractItemView*>(iconView)}) {
+    for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(detailsView),
+                                 static_cast<QAbstractItemView*>(iconView)}) {
         connect(v, &QAbstractItemView::clicked, this, [this] { copySelectionToField(); });
         v->installEventFilter(this);
         v->viewport()->installEventFilter(this);
     }
 
-    // Loading: sort state back to the first column, list filled, details view.
+    // Loading: open mode, sort state back to the first column, list filled,
+    // details view.
+    OpSvMode(false);
     model.LastKey = 1;
     optIconMode[3]->setChecked(true);
     optIconMode_Click(3);
@@ -147,14 +151,15 @@ void frmDeckDialog::fillView() {
     for (const DeckFileEntry& e : model.entries) {
         QList<QStandardItem*> row;
         auto* first = new QStandardItem(deckIcon, e.fileName);
-        row << first << new QStandardItem(e.name) << new QStandardItem(e.maked) << new QStandardItem(e.rule);
+        row << first << new QStandardItem(e.name) << new QStandardItem(e.maked)
+            << new QStandardItem(e.rule);
         for (QStandardItem* it : row)
             it->setEditable(false);
         items_->appendRow(row);
     }
     if (model.sorted)
-        detailsView->header()->setSortIndicator(model.sortKey,
-                                                model.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        detailsView->header()->setSortIndicator(
+            model.sortKey, model.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     detailsView->header()->setSortIndicatorShown(model.sorted);
 }
 
@@ -202,12 +207,15 @@ void frmDeckDialog::optIconMode_Click(int mode) {
 
 void frmDeckDialog::cmdOK_Click() {
     const int selected = selectedIndex();
-    const auto outcome = model.saveMode ? model.okSave(txtFileName->text(), selected, user_) : model.okOpen(selected);
+    const auto outcome = model.saveMode ? model.okSave(txtFileName->text(), selected, user_)
+                                        : model.okOpen(selected);
     if (outcome == DeckDialogModel::OkOutcome::Close)
         QDialog::accept();
 }
 
-void frmDeckDialog::cmdCancel_Click() { reject(); }
+void frmDeckDialog::cmdCancel_Click() {
+    reject();
+}
 
 void frmDeckDialog::reject() {
     model.cancel();
@@ -229,16 +237,17 @@ void frmDeckDialog::mnuRClick1Delete_Click() {
 }
 
 bool frmDeckDialog::eventFilter(QObject* watched, QEvent* event) {
-    const bool onList = watched == detailsView || watched == iconView || watched == detailsView->viewport()
-                        || watched == iconView->viewport();
+    const bool onList = watched == detailsView || watched == iconView ||
+                        watched == detailsView->viewport() || watched == iconView->viewport();
     if (onList && event->type() == QEvent::KeyRelease) {
         copySelectionToField();
     } else if (onList && event->type() == QEvent::MouseButtonRelease) {
         auto* me = static_cast<QMouseEvent*>(event);
         if (me->button() == Qt::RightButton) {
-            auto* view = watched == detailsView->viewport() ? static_cast<QAbstractItemView*>(detailsView)
-                         : watched == iconView->viewport()  ? static_cast<QAbstractItemView*>(iconView)
-                                                            : nullptr;
+            auto* view =
+                watched == detailsView->viewport() ? static_cast<QAbstractItemView*>(detailsView)
+                : watched == iconView->viewport()  ? static_cast<QAbstractItemView*>(iconView)
+                                                   : nullptr;
             // A right click picks the entry under the pointer first, as the
             // list view does before its popup.
             if (view) {

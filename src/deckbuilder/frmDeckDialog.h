@@ -46,8 +46,8 @@ public:
     DeckDialogModel model;
 
     QStackedWidget* lsvDecks;
-    QTreeView* detailsView;  // the details view of the list
-    QListView* iconView;     // the icon and list views
+    QTreeView* detailsView; // the details view of the list
+    QListView* iconView;    // the icon and list views
     QLabel* lbl1;
     QLineEdit* txtFileName;
     std::array<QToolButton*, 4> optIconMode{};

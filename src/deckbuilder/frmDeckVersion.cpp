@@ -18,7 +18,8 @@ QString DeckBuilderVersionLine() {
 frmDeckVersion::frmDeckVersion(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmDeckVersion"));
     setWindowTitle(QStringLiteral("バージョン情報"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(340, 150);
 
     auto* picture = new QLabel(this);

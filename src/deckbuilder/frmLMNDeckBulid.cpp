@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -28,7 +29,8 @@ static QRect tw(int left, int top, int width, int height) {
 
 frmLMNDeckBulid::frmLMNDeckBulid(const InstallPaths& paths, const CardDatabase& cards,
                                  const QString& defaultAuthorName, UserPort& user, QWidget* parent)
-    : QMainWindow(parent), model(cards, defaultAuthorName), paths_(paths), cards_(cards), user_(user) {
+    : QMainWindow(parent), model(cards, defaultAuthorName), paths_(paths), cards_(cards),
+      user_(user) {
     setObjectName(QStringLiteral("frmLMNDeckBulid"));
     setWindowTitle(DeckBuilderTitle);
 
@@ -36,7 +38,7 @@ frmLMNDeckBulid::frmLMNDeckBulid(const InstallPaths& paths, const CardDatabase& 
     setCentralWidget(central);
 
     wbrCardInfo = new CardInfoView(central);
-    wbrCardInfo->setGeometry(tw(120, 120, 3255, 5175));
+    wbrCardInfo->setGeometry(tw(120, 120, 3255, 5355));
 
     fraRule = new QGroupBox(QStringLiteral("ルール"), central);
     fraRule->setGeometry(tw(3480, 120, 2535, 650));
@@ -71,22 +73,21 @@ frmLMNDeckBulid::frmLMNDeckBulid(const InstallPaths& paths, const CardDatabase& 
     lstDeck->setGeometry(tw(120, 270, 2295, 2985));
 
     fraDeckInfo = new QGroupBox(QStringLiteral("デッキ情報"), central);
-    fraDeckInfo->setGeometry(tw(3480, 4320, 5775, 975));
+    fraDeckInfo->setGeometry(tw(3480, 4320, 5775, 1155));
     lblMaisuu = new QLabel(QStringLiteral("現在の枚数：0枚"), fraDeckInfo);
-    lblMaisuu->setGeometry(tw(120, 390, 1500, 300));
+    lblMaisuu->setGeometry(tw(120, 480, 1500, 300));
     Label1 = new QLabel(QStringLiteral("デッキ名(&N)："), fraDeckInfo);
-    Label1->setGeometry(tw(1680, 255, 1140, 300));
+    Label1->setGeometry(tw(1680, 300, 1140, 330));
     txtDeckName = new QLineEdit(UnsetText, fraDeckInfo);
-    txtDeckName->setGeometry(tw(2820, 240, 2835, 330));
+    txtDeckName->setGeometry(tw(2820, 285, 2835, 360));
     Label1->setBuddy(txtDeckName);
     Label2 = new QLabel(QStringLiteral("作者(&A)："), fraDeckInfo);
-    Label2->setGeometry(tw(1680, 615, 1140, 300));
+    Label2->setGeometry(tw(1680, 705, 1140, 330));
     txtAuthorName = new QLineEdit(UnsetText, fraDeckInfo);
-    txtAuthorName->setGeometry(tw(2820, 600, 2835, 330));
+    txtAuthorName->setGeometry(tw(2820, 690, 2835, 360));
     Label2->setBuddy(txtAuthorName);
 
-    central->setMinimumSize(9375 / 15, 5415 / 15);
-    setFixedSize(9375 / 15, 5415 / 15 + menuBar()->sizeHint().height());
+    central->setFixedSize(9375 / 15, 5595 / 15);
 
     QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     cmdNewDeck = mnuFile->addAction(QStringLiteral("新規デッキ(&N)"));
@@ -106,23 +107,37 @@ frmLMNDeckBulid::frmLMNDeckBulid(const InstallPaths& paths, const CardDatabase& 
     mnuToolPutbbs = mnuTool->addAction(QStringLiteral("BBS書き込み用出力(&P)..."));
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     mnuHelpVerinfo = mnuHelp->addAction(QStringLiteral("バージョン情報"));
+    // The window is not resizable; its size follows the fixed client area.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(cmdNewDeck, &QAction::triggered, this, [this] { guarded([this] { cmdNewDeck_Click(); }); });
-    connect(mnuOpenDeck, &QAction::triggered, this, [this] { guarded([this] { mnuOpenDeck_Click(); }); });
+    connect(cmdNewDeck, &QAction::triggered, this,
+            [this] { guarded([this] { cmdNewDeck_Click(); }); });
+    connect(mnuOpenDeck, &QAction::triggered, this,
+            [this] { guarded([this] { mnuOpenDeck_Click(); }); });
     connect(mnuSave, &QAction::triggered, this, [this] { guarded([this] { mnuSave_Click(); }); });
-    connect(mnuSaveAs, &QAction::triggered, this, [this] { guarded([this] { mnuSaveAs_Click(); }); });
+    connect(mnuSaveAs, &QAction::triggered, this,
+            [this] { guarded([this] { mnuSaveAs_Click(); }); });
     connect(mnuExit, &QAction::triggered, this, [this] { close(); });
-    connect(mnuToolSortFromID, &QAction::triggered, this, [this] { guarded([this] { mnuToolSort(false); }); });
-    connect(mnuToolSortFromType, &QAction::triggered, this, [this] { guarded([this] { mnuToolSort(true); }); });
-    connect(mnuToolPutbbs, &QAction::triggered, this, [this] { guarded([this] { mnuToolPutbbs_Click(); }); });
-    connect(mnuHelpVerinfo, &QAction::triggered, this, [this] { guarded([this] { mnuHelpVerinfo_Click(); }); });
+    connect(mnuToolSortFromID, &QAction::triggered, this,
+            [this] { guarded([this] { mnuToolSort(false); }); });
+    connect(mnuToolSortFromType, &QAction::triggered, this,
+            [this] { guarded([this] { mnuToolSort(true); }); });
+    connect(mnuToolPutbbs, &QAction::triggered, this,
+            [this] { guarded([this] { mnuToolPutbbs_Click(); }); });
+    connect(mnuHelpVerinfo, &QAction::triggered, this,
+            [this] { guarded([this] { mnuHelpVerinfo_Click(); }); });
 
     connect(cmdAdd, &QPushButton::clicked, this, [this] { guarded([this] { cmdAdd_Click(); }); });
-    connect(cmdRemove, &QPushButton::clicked, this, [this] { guarded([this] { cmdRemove_Click(); }); });
-    connect(optRuleJr, &QRadioButton::clicked, this, [this] { guarded([this] { ChangeDeckClass(DeckJr); }); });
-    connect(optRuleSr, &QRadioButton::clicked, this, [this] { guarded([this] { ChangeDeckClass(DeckSr); }); });
-    connect(optRulePro, &QRadioButton::clicked, this, [this] { guarded([this] { ChangeDeckClass(DeckPro); }); });
-    connect(cboCardSeries, &QComboBox::currentIndexChanged, this, [this] { guarded([this] { cboCardSeries_Click(); }); });
+    connect(cmdRemove, &QPushButton::clicked, this,
+            [this] { guarded([this] { cmdRemove_Click(); }); });
+    connect(optRuleJr, &QRadioButton::clicked, this,
+            [this] { guarded([this] { ChangeDeckClass(DeckJr); }); });
+    connect(optRuleSr, &QRadioButton::clicked, this,
+            [this] { guarded([this] { ChangeDeckClass(DeckSr); }); });
+    connect(optRulePro, &QRadioButton::clicked, this,
+            [this] { guarded([this] { ChangeDeckClass(DeckPro); }); });
+    connect(cboCardSeries, &QComboBox::currentIndexChanged, this,
+            [this] { guarded([this] { cboCardSeries_Click(); }); });
     connect(lstCardList, &QListWidget::currentRowChanged, this, [this](int row) {
         guarded([this, row] {
             const QList<CardSeries>& series = cards_.CardLists();
@@ -150,7 +165,8 @@ frmLMNDeckBulid::frmLMNDeckBulid(const InstallPaths& paths, const CardDatabase& 
             showCardPage(masters[index].CardID);
         });
     });
-    connect(txtDeckName, &QLineEdit::textChanged, this, [this](const QString& t) { model.CurrentDeck.DeckName = t; });
+    connect(txtDeckName, &QLineEdit::textChanged, this,
+            [this](const QString& t) { model.CurrentDeck.DeckName = t; });
     connect(txtAuthorName, &QLineEdit::textChanged, this,
             [this](const QString& t) { model.CurrentDeck.AuthorName = t; });
 
@@ -302,7 +318,7 @@ void frmLMNDeckBulid::mnuOpenDeck_Click() {
     RefreshDeckList();
 }
 
-void frmLMNDeckBulid::saveTo(const QString& path, const QString& previousPath) {
+void frmLMNDeckBulid::saveTo(QString path, const QString& previousPath) {
     DeckList decks(cards_);
     if (decks.SaveDeck(path, model.CurrentDeck))
         return;
@@ -317,8 +333,8 @@ void frmLMNDeckBulid::saveTo(const QString& path, const QString& previousPath) {
     if (reason.isEmpty())
         reason = QStringLiteral("書き込みに失敗しました。");
     model.CurrentDeckPath = previousPath;
-    user_.messageBox({QStringLiteral("デッキファイル \"") + path + QStringLiteral("\" を保存できませんでした。") + CrLf
-                          + reason,
+    user_.messageBox({QStringLiteral("デッキファイル \"") + path +
+                          QStringLiteral("\" を保存できませんでした。") + CrLf + reason,
                       DeckBuilderTitle, BoxButtons::OK, BoxIcon::Warning, 0});
 }
 
@@ -354,7 +370,8 @@ void frmLMNDeckBulid::mnuToolSort(bool byType) {
 }
 
 void frmLMNDeckBulid::mnuToolPutbbs_Click() {
-    frmPutBBS window(model.CurrentDeck, txtDeckName->text(), txtAuthorName->text(), cards_, user_, this);
+    frmPutBBS window(model.CurrentDeck, txtDeckName->text(), txtAuthorName->text(), cards_, user_,
+                     this);
     runDialog(window);
 }
 

@@ -21,12 +21,11 @@ namespace lumi {
 
 class CardInfoView;
 
-
 class frmLMNDeckBulid : public QMainWindow {
     Q_OBJECT
 public:
-    frmLMNDeckBulid(const InstallPaths& paths, const CardDatabase& cards, const QString& defaultAuthorName,
-                    UserPort& user, QWidget* parent = nullptr);
+    frmLMNDeckBulid(const InstallPaths& paths, const CardDatabase& cards,
+                    const QString& defaultAuthorName, UserPort& user, QWidget* parent = nullptr);
 
     DeckBuilderModel model;
 
@@ -84,7 +83,7 @@ private:
     void cboCardSeries_Click();
     void showDeckList();
     void showCardPage(const QString& id);
-    void saveTo(const QString& path, const QString& previousPath);
+    void saveTo(QString path, const QString& previousPath);
     int runDialog(QDialog& dialog);
     // The error trap of every command: an unexpected failure is reported
     // and the command stops; the window stays open.

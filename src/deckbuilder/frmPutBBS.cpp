@@ -18,7 +18,8 @@ frmPutBBS::frmPutBBS(const DeckData& deck, const QString& deckName, const QStrin
     : QDialog(parent), deck_(deck), cards_(cards), user_(user) {
     setObjectName(QStringLiteral("frmPutBBS"));
     setWindowTitle(QStringLiteral("掲示板書き込み用に出力"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
 
     auto* menu = new QMenuBar(this);
     mnuReMake = menu->addAction(QStringLiteral("再生成(&R)"));
@@ -106,6 +107,8 @@ QString frmPutBBS::resultText() const {
     return text;
 }
 
-void frmPutBBS::mnuCopy_Click() { user_.setClipboardText(resultText()); }
+void frmPutBBS::mnuCopy_Click() {
+    user_.setClipboardText(resultText());
+}
 
 } // namespace lumi

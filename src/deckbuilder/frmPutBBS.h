@@ -2,8 +2,8 @@
 // The posting-text window: a private copy of the deck, its cards by kind,
 // and the text made from them, to be copied for a message board.
 
-#include "deckbuilder/BBSText.h"
 #include "common/Ports.h"
+#include "deckbuilder/BBSText.h"
 
 #include <QDialog>
 
@@ -18,8 +18,8 @@ namespace lumi {
 class frmPutBBS : public QDialog {
     Q_OBJECT
 public:
-    frmPutBBS(const DeckData& deck, const QString& deckName, const QString& authorName, const CardDatabase& cards,
-              UserPort& user, QWidget* parent = nullptr);
+    frmPutBBS(const DeckData& deck, const QString& deckName, const QString& authorName,
+              const CardDatabase& cards, UserPort& user, QWidget* parent = nullptr);
 
     QLineEdit* txtDeckName;
     QLineEdit* txtAuthorName;

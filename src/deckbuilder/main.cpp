@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     lumi::WidgetUserPort user(lumi::DeckBuilderTitle);
     lumi::DeckBuilderSetup setup;
-    lumi::PrepareDeckBuilder(setup, command.root.isEmpty() ? QCoreApplication::applicationDirPath() : command.root);
+    lumi::PrepareDeckBuilder(setup, command.root.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                           : command.root);
     if (!lumi::LoadDeckBuilderCards(setup, user))
         return 1;
     lumi::frmLMNDeckBulid window(setup.Paths, setup.Cards, setup.DefaultAuthorName, user);

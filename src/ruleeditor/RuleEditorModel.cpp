@@ -10,7 +10,9 @@ namespace lumi {
 static const QString HeaderSection = QStringLiteral("header");
 static const QString ExRuleSection = QStringLiteral("ExRule");
 
-static QString boxKey(int i) { return QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')); }
+static QString boxKey(int i) {
+    return QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+}
 
 void ApplyRuleOverlap(RuleForm& form) {
     if (form.exRule[2] && form.exRule[3])
@@ -21,7 +23,8 @@ RuleEditorModel::RuleEditorModel(QString rulesPath) : RulesPath(std::move(rulesP
 
 QStringList RuleEditorModel::ListRules() const {
     // Windows matches the pattern without regard to letter case.
-    return QDir(RulesPath).entryList({QStringLiteral("*.lmr")}, QDir::Files | QDir::Hidden, QDir::Name);
+    return QDir(RulesPath).entryList({QStringLiteral("*.lmr")}, QDir::Files | QDir::Hidden,
+                                     QDir::Name);
 }
 
 RuleForm RuleEditorModel::LoadRule(const QString& fileName) const {
@@ -37,7 +40,9 @@ RuleForm RuleEditorModel::LoadRule(const QString& fileName) const {
     return form;
 }
 
-QString RuleEditorModel::RuleFilePath(const QString& name) const { return RulesPath + name + QStringLiteral(".lmr"); }
+QString RuleEditorModel::RuleFilePath(const QString& name) const {
+    return RulesPath + name + QStringLiteral(".lmr");
+}
 
 // A rule name becomes a file name as it is; refuse what would leave the
 // rules folder or what Windows could not store, so rule files stay portable.
@@ -48,9 +53,18 @@ static bool usableAsFileName(const QString& name) {
         if (c.unicode() < 0x20)
             return false;
         switch (c.unicode()) {
-        case '/': case '\\': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+        case '/':
+        case '\\':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|':
             return false;
-        default: break;
+        default:
+            break;
         }
     }
     return true;
@@ -60,34 +74,39 @@ RuleEditorModel::SaveOutcome RuleEditorModel::SaveRule(const RuleForm& form, Use
     if (form.name.isEmpty())
         return SaveOutcome::Ignored;
     if (form.name.startsWith(QStringLiteral("OFFICIAL_"), Qt::CaseInsensitive)) {
-        user.messageBox({QStringLiteral("このルール名は使えません。"), RuleEditorTitle, BoxButtons::OK, BoxIcon::None, 0});
+        user.messageBox({QStringLiteral("このルール名は使えません。"), RuleEditorTitle,
+                         BoxButtons::OK, BoxIcon::None, 0});
         return SaveOutcome::Refused;
     }
     const QString path = RuleFilePath(form.name);
     auto fail = [&](const QString& reason) {
-        user.messageBox({QStringLiteral("ルールファイル \"") + path + QStringLiteral("\" を保存できませんでした。") + CrLf
-                             + reason,
+        user.messageBox({QStringLiteral("ルールファイル \"") + path +
+                             QStringLiteral("\" を保存できませんでした。") + CrLf + reason,
                          RuleEditorTitle, BoxButtons::OK, BoxIcon::Warning, 0});
         return SaveOutcome::Failed;
     };
     if (!usableAsFileName(form.name))
-        return fail(QStringLiteral("ルール名にファイル名として使えない文字 (\\ / : * ? \" < > | など) が含まれています。"));
+        return fail(QStringLiteral("ルール名にファイル名として使えない文字 (\\ / : * ? \" < > | "
+                                   "など) が含まれています。"));
     // The client creates the rules folder at its start; a lone editor may
     // run before that, and losing the rule over a missing folder helps no one.
     if (!QDir().mkpath(RulesPath))
-        return fail(QStringLiteral("フォルダ \"") + RulesPath + QStringLiteral("\" を作成できません。"));
+        return fail(QStringLiteral("フォルダ \"") + RulesPath +
+                    QStringLiteral("\" を作成できません。"));
 
     INIAccess ini;
     ini.FileName = path;
     auto write = [&](const QString& key, const QString& value, const QString& section) {
         return ini.SetINIData(key, value, section);
     };
-    bool ok = write(QStringLiteral("Name"), form.name, HeaderSection)
-              && write(QStringLiteral("class"), QString::number(form.ruleClass), HeaderSection);
+    bool ok = write(QStringLiteral("Name"), form.name, HeaderSection) &&
+              write(QStringLiteral("class"), QString::number(form.ruleClass), HeaderSection);
     for (int i = 0; ok && i < RuleBoxCount; ++i)
-        ok = write(boxKey(i), form.exRule[i] ? QStringLiteral("1") : QStringLiteral("0"), ExRuleSection);
+        ok = write(boxKey(i), form.exRule[i] ? QStringLiteral("1") : QStringLiteral("0"),
+                   ExRuleSection);
     if (!ok)
-        return fail(ini.LastError.isEmpty() ? QStringLiteral("書き込みに失敗しました。") : ini.LastError);
+        return fail(ini.LastError.isEmpty() ? QStringLiteral("書き込みに失敗しました。")
+                                            : ini.LastError);
     return SaveOutcome::Saved;
 }
 

@@ -33,9 +33,15 @@ QIcon RuleClassIcon(int ruleClass) {
     QPixmap pm = blank();
     QPainter p(&pm);
     switch (ruleClass) {
-    case 0: badge(p, QColor(0x3c, 0x9a, 0x3c), QStringLiteral("Jr"), 14); break;
-    case 1: badge(p, QColor(0x2f, 0x6d, 0xc4), QStringLiteral("Sr"), 14); break;
-    default: badge(p, QColor(0xb8, 0x35, 0x35), QStringLiteral("Pro"), 12); break;
+    case 0:
+        badge(p, QColor(0x3c, 0x9a, 0x3c), QStringLiteral("Jr"), 14);
+        break;
+    case 1:
+        badge(p, QColor(0x2f, 0x6d, 0xc4), QStringLiteral("Sr"), 14);
+        break;
+    default:
+        badge(p, QColor(0xb8, 0x35, 0x35), QStringLiteral("Pro"), 12);
+        break;
     }
     return QIcon(pm);
 }
@@ -74,7 +80,8 @@ static void star(QPainter& p, QPointF centre, qreal radius, const QColor& c) {
     p.drawPath(path);
 }
 
-static void caption(QPainter& p, const QRect& r, const QString& text, int px, const QColor& c = Qt::black) {
+static void caption(QPainter& p, const QRect& r, const QString& text, int px,
+                    const QColor& c = Qt::black) {
     QFont f = p.font();
     f.setBold(true);
     f.setPixelSize(px);
@@ -136,7 +143,8 @@ QIcon ExtraRuleIcon(int index) {
         forbid(p);
         break;
     }
-    default: break;
+    default:
+        break;
     }
     p.end();
     return QIcon(pm);

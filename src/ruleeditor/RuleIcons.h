@@ -6,7 +6,7 @@
 
 namespace lumi {
 
-QIcon RuleClassIcon(int ruleClass);  // 0 Jr, 1 Sr, 2 Pro
-QIcon ExtraRuleIcon(int index);      // 0 to 7; 5 has none
+QIcon RuleClassIcon(int ruleClass); // 0 Jr, 1 Sr, 2 Pro
+QIcon ExtraRuleIcon(int index);     // 0 to 7; 5 has none
 
 } // namespace lumi

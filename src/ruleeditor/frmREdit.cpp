@@ -19,33 +19,30 @@ static QRect tw(int left, int top, int width, int height) {
 }
 
 static const char* const ExtraRuleTips[RuleBoxCount] = {
-    "先攻ペナルティ：初回ドローなし",
-    "先攻ペナルティ：初回ターンエンド時余ったストーンを除去",
-    "制限：☆５のカード使用禁止",
-    "制限：☆２以下のカードのみ使用可能",
-    "制限：ワンダーマスター使用禁止",
-    "制限：公式カードのみ使用可能",
-    "拡張：同カード４枚以上使用可能",
-    "拡張：捨札閲覧禁止",
+    "先攻ペナルティ：初回ドローなし", "先攻ペナルティ：初回ターンエンド時余ったストーンを除去",
+    "制限：☆５のカード使用禁止",      "制限：☆２以下のカードのみ使用可能",
+    "制限：ワンダーマスター使用禁止", "制限：公式カードのみ使用可能",
+    "拡張：同カード４枚以上使用可能", "拡張：捨札閲覧禁止",
 };
 
 static const QPoint ExtraRulePlaces[RuleBoxCount] = {
-    {120, 240}, {840, 240}, {120, 960}, {840, 960}, {1560, 960}, {2280, 960}, {120, 1680}, {840, 1680},
+    {120, 240},  {840, 240},  {120, 960},  {840, 960},
+    {1560, 960}, {2280, 960}, {120, 1680}, {840, 1680},
 };
 
 frmREdit::frmREdit(RuleEditorModel& model, UserPort& user, QWidget* parent)
     : QWidget(parent), model_(model), user_(user) {
     setObjectName(QStringLiteral("frmREdit"));
     setWindowTitle(RuleEditorTitle);
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    // The outer size of the original less its border and caption.
-    setFixedSize(5520 / 15 - 6, 4935 / 15 - 28);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(5520 / 15, 4935 / 15);
 
     fraRuleList = new QGroupBox(QStringLiteral("ルール一覧"), this);
-    fraRuleList->setGeometry(tw(120, 120, 2175, 4320));
+    fraRuleList->setGeometry(tw(120, 120, 2175, 4695));
     lstRules = new QListWidget(fraRuleList);
-    lstRules->setGeometry(tw(120, 300, 1935, 3900));
+    lstRules->setGeometry(tw(120, 300, 1935, 4275));
 
     fraRuleName = new QGroupBox(QStringLiteral("ルール基本情報"), this);
     fraRuleName->setGeometry(tw(2400, 120, 3015, 1095));
@@ -57,7 +54,8 @@ frmREdit::frmREdit(RuleEditorModel& model, UserPort& user, QWidget* parent)
     cmdSave = new QPushButton(QStringLiteral("保存する(&S)"), fraRuleName);
     cmdSave->setGeometry(tw(1680, 660, 1215, 375));
 
-    auto makeButton = [](QWidget* parent, const QIcon& icon, const QString& tip, const QRect& place) {
+    auto makeButton = [](QWidget* parent, const QIcon& icon, const QString& tip,
+                         const QRect& place) {
         auto* b = new QToolButton(parent);
         b->setCheckable(true);
         b->setIcon(icon);
@@ -80,12 +78,14 @@ frmREdit::frmREdit(RuleEditorModel& model, UserPort& user, QWidget* parent)
     optClass[0]->setChecked(true);
 
     fraAppendedRule = new QGroupBox(QStringLiteral("特殊ルール"), this);
-    fraAppendedRule->setGeometry(tw(2400, 2400, 3015, 2040));
+    fraAppendedRule->setGeometry(tw(2400, 2400, 3015, 2415));
     for (int i = 0; i < RuleBoxCount; ++i) {
         const QPoint at = ExtraRulePlaces[i];
-        chkAppendRule[i] = makeButton(fraAppendedRule, ExtraRuleIcon(i), QString::fromUtf8(ExtraRuleTips[i]),
-                                      tw(at.x(), at.y() + 30, 615, 615));
-        connect(chkAppendRule[i], &QToolButton::clicked, this, [this, i] { chkAppendRule_Click(i); });
+        chkAppendRule[i] =
+            makeButton(fraAppendedRule, ExtraRuleIcon(i), QString::fromUtf8(ExtraRuleTips[i]),
+                       tw(at.x(), at.y() + 30, 615, 615));
+        connect(chkAppendRule[i], &QToolButton::clicked, this,
+                [this, i] { chkAppendRule_Click(i); });
     }
     chkAppendRule[HiddenRuleBox]->setText(QStringLiteral("公式のみ"));
     chkAppendRule[HiddenRuleBox]->setVisible(false);
