@@ -17,6 +17,10 @@
 
 namespace lumi {
 
+struct StringHash {
+    size_t operator()(const QString& s) const noexcept { return qHash(s); }
+};
+
 // One data table of the engine: rows word=value in table order.
 struct KtdTable {
     QStringList words;
@@ -45,6 +49,7 @@ struct KtdEvalPlan {
     QString b;   // right of ＆, arguments
     QString key; // variable key of a name
     bool hasArgs = false;
+    QVector<KtdCalcToken> postfix; // of an arithmetic term
 };
 
 // The cached analysis of one sentence text.
@@ -135,10 +140,15 @@ public:
     QHash<QString, int> commandCache;
     QHash<QString, int> functionCache;
     QHash<QString, QVector<KtdCalcToken>> calcCache;
-    QHash<QString, QStringList> splitCache;
-    struct StringHash {
-        size_t operator()(const QString& s) const noexcept { return qHash(s); }
+    struct LineEntry {
+        QStringList pieces;
+        std::vector<const KtdAnalysis*> analyses; // filled on first use
     };
+    // Both node-based: entries stay in place while nested lines insert others.
+    std::unordered_map<QString, LineEntry, StringHash> splitCache;
+    std::unordered_map<QString, KtdAnalysis, StringHash> analysisCache;
+    std::unordered_map<QString, std::optional<Procedure>, StringHash> procedureLookup;
+    void proceduresChanged() { procedureLookup.clear(); }
     // Node-based, so a plan stays in place while its evaluation inserts others.
     std::unordered_map<QString, KtdEvalPlan, StringHash> planCache;
     struct ConditionPlan {
@@ -146,9 +156,13 @@ public:
         bool anyOf = false, elseOnly = false, inverted = false, missingNara = false;
     };
     std::unordered_map<QString, ConditionPlan, StringHash> conditionCache;
+    struct ComparePlan {
+        QString op, nop, left, right;
+        bool failed = false;
+    };
+    std::unordered_map<QString, ComparePlan, StringHash> compareCache;
     void trimCaches(); // drops caches that grew too large, between sentences only
     qint64 lastMessagesAt = 0;
-    QHash<QString, KtdAnalysis> analysisCache;
     QHash<QString, QString> declaredAliases; // alias -> target word (for reporting)
     QHash<int, int> loopEnds;                // loop line -> its end line
 
@@ -167,8 +181,9 @@ public:
 
     // ---- interpreter (KtdInterpreter.cpp)
     void RunComnd(const QString& line);
-    void RunSentence(const QString& sentence);
-    int AnalyseSentence(const QString& sentence);
+    void RunSentence(const QString& sentence, const KtdAnalysis* analysis = nullptr);
+    int AnalyseSentence(const QString& sentence, const KtdAnalysis* analysis = nullptr);
+    const KtdAnalysis& AnalysisOf(const QString& sentence);
     void Dispatch(int kind);
     QStringList ExtractParticles(const QStringList& particles);
     QString ExtractParticle(const QString& particle) {
@@ -190,6 +205,8 @@ public:
     double EvaluateNumber(const QString& text) { return ktdtext::toNumber(EvaluateValue(text)); }
     QString EvaluateWithTable(const QString& text, int table);
     QString Calculate(const QString& text);
+    static QVector<KtdCalcToken> BuildPostfix(const QString& text);
+    QString EvaluatePostfix(const QVector<KtdCalcToken>& postfix);
     static bool IsArithmetic(QStringView text);
     QStringList SplitArguments(const QString& text, int count, bool evaluate);
     QString EvaluateArgumentList(const QString& text);
@@ -207,6 +224,7 @@ public:
 
     // ---- procedures and flow (KtdFlow.cpp)
     const Procedure* FindProcedure(const QString& name);
+    const Procedure* FindProcedureByText(const QString& name);
     bool CallProcedure(const QString& name, bool fromSentence);
     void RunCondition();
     void RunConditionText(const QString& text, int headerLine, int forcedDepth);

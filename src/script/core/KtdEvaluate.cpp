@@ -149,6 +149,7 @@ QString KtdEngine::EvaluateValue(const QString& text) {
                     if (IsArithmetic(u)) {
                         plan.kind = KtdEvalPlan::Arithmetic;
                         plan.a = u;
+                        plan.postfix = BuildPostfix(u);
                     } else {
                         plan.kind = KtdEvalPlan::Name;
                         plan.b = u; // the whole term, for the fall-back value
@@ -188,7 +189,7 @@ QString KtdEngine::EvaluatePlan(const KtdEvalPlan& plan, const QString&) {
     case KtdEvalPlan::Quoted:
         return plan.a;
     case KtdEvalPlan::Arithmetic:
-        return Calculate(plan.a);
+        return EvaluatePostfix(plan.postfix);
     case KtdEvalPlan::Name: {
         QString args;
         if (plan.hasArgs) {
@@ -279,9 +280,8 @@ QString KtdEngine::ResolveName(const QString& term, const QString& name, const Q
     return term;
 }
 
-QString KtdEngine::Calculate(const QString& text) {
-    auto cached = calcCache.constFind(text);
-    if (cached == calcCache.constEnd()) {
+QVector<KtdCalcToken> KtdEngine::BuildPostfix(const QString& text) {
+    {
         QString s = text;
         for (QChar& c : s) {
             switch (c.unicode()) {
@@ -405,11 +405,19 @@ QString KtdEngine::Calculate(const QString& text) {
             if (t.op != '(')
                 postfix << t;
         }
-        if (calcCache.size() > 100000)
-            calcCache.clear();
-        cached = calcCache.insert(text, postfix);
+        return postfix;
     }
-    const QVector<KtdCalcToken> postfix = *cached; // a copy: evaluation may clear the cache
+}
+
+QString KtdEngine::Calculate(const QString& text) {
+    auto cached = calcCache.constFind(text);
+    if (cached == calcCache.constEnd())
+        cached = calcCache.insert(text, BuildPostfix(text));
+    const QVector<KtdCalcToken> postfix = *cached;
+    return EvaluatePostfix(postfix);
+}
+
+QString KtdEngine::EvaluatePostfix(const QVector<KtdCalcToken>& postfix) {
     QVarLengthArray<double, 16> st;
     for (const KtdCalcToken& t : postfix) {
         if (t.kind == KtdCalcToken::Number) {

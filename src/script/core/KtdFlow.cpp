@@ -42,6 +42,16 @@ bool isBlockLoopStart(const QString& t) {
 // ---------------------------------------------------------------- procedures
 
 const KtdEngine::Procedure* KtdEngine::FindProcedure(const QString& name) {
+    auto known = procedureLookup.find(name);
+    if (known != procedureLookup.end())
+        return known->second ? &*known->second : nullptr;
+    const Procedure* found = FindProcedureByText(name);
+    known = procedureLookup.emplace(name, found ? std::optional<Procedure>(*found) : std::nullopt)
+                .first;
+    return known->second ? &*known->second : nullptr;
+}
+
+const KtdEngine::Procedure* KtdEngine::FindProcedureByText(const QString& name) {
     const QString trimmed = trimSpaces(name);
     if (trimmed.isEmpty())
         return nullptr;
@@ -248,42 +258,54 @@ bool KtdEngine::EvaluateCondition(const QString& cond, bool anyOf, const QString
 }
 
 bool KtdEngine::Compare(const QString& conditionText, const QString& word) {
-    const QString text = conditionText;
-    QString op;
-    qsizetype pos = -1;
-    if (word.isEmpty()) {
-        static const QStringList ops = {
-            QStringLiteral("＞＝"), QStringLiteral("＜＝"), QStringLiteral("＜＞"),
-            QStringLiteral("＞"),   QStringLiteral("＜"),   QStringLiteral("＝"),
-            QStringLiteral(">="),   QStringLiteral("<="),   QStringLiteral("<>"),
-            QStringLiteral(">"),    QStringLiteral("<"),    QStringLiteral("=")};
-        for (const QString& o : ops) {
-            pos = text.indexOf(o);
-            if (pos >= 0) {
-                op = o;
-                break;
+    const QString cacheKey = word + QChar(1) + conditionText;
+    auto cached = compareCache.find(cacheKey);
+    if (cached == compareCache.end()) {
+        ComparePlan c;
+        const QString& text = conditionText;
+        qsizetype pos = -1;
+        if (word.isEmpty()) {
+            static const QStringList ops = {
+                QStringLiteral("＞＝"), QStringLiteral("＜＝"), QStringLiteral("＜＞"),
+                QStringLiteral("＞"),   QStringLiteral("＜"),   QStringLiteral("＝"),
+                QStringLiteral(">="),   QStringLiteral("<="),   QStringLiteral("<>"),
+                QStringLiteral(">"),    QStringLiteral("<"),    QStringLiteral("=")};
+            for (const QString& o : ops) {
+                pos = text.indexOf(o);
+                if (pos >= 0) {
+                    c.op = o;
+                    break;
+                }
             }
         }
-    }
-    QString left, right;
-    if (op.isEmpty()) {
-        pos = text.indexOf(QStringLiteral("は　"));
-        if (pos < 0)
-            pos = text.indexOf(QStringLiteral("は、"));
-        if (pos < 0) {
-            ShowError(3, 48);
-            return false;
+        if (c.op.isEmpty()) {
+            pos = text.indexOf(QStringLiteral("は　"));
+            if (pos < 0)
+                pos = text.indexOf(QStringLiteral("は、"));
+            if (pos < 0)
+                c.failed = true;
+            else {
+                c.op = word.isEmpty() ? QStringLiteral("＝") : word;
+                c.left = text.left(pos);
+                c.right = trimSpaces(text.mid(pos + 2));
+            }
+        } else {
+            c.left = text.left(pos);
+            c.right = trimSpaces(text.mid(pos + c.op.size()));
         }
-        op = word.isEmpty() ? QStringLiteral("＝") : word;
-        left = text.left(pos);
-        right = text.mid(pos + 2);
-    } else {
-        left = text.left(pos);
-        right = text.mid(pos + op.size());
+        c.nop = toNarrow(c.op);
+        cached = compareCache.emplace(cacheKey, std::move(c)).first;
     }
+    const ComparePlan plan = cached->second;
+    if (plan.failed) {
+        ShowError(3, 48);
+        return false;
+    }
+    const QString& left = plan.left;
+    QString right = plan.right;
+    const QString& op = plan.op;
+    const QString& nop = plan.nop;
     const QString leftValue = EvaluateValue(left);
-    right = trimSpaces(right);
-    const QString nop = toNarrow(op);
 
     // Type tests and patterns in double quotes.
     if (right.size() >= 2 && right.front() == u'"' && right.back() == u'"' &&
@@ -631,6 +653,7 @@ void KtdEngine::ExecuteFile() {
     ++executeDepth;
     procedures.clear();
     notProcedures.clear();
+    proceduresChanged();
     loopEnds.clear();
     LineCounter[0] = LineCounter[1] = 0;
     InstallProgram(NormaliseProgram(t));
@@ -642,6 +665,7 @@ void KtdEngine::ExecuteFile() {
     BlockDepth = savedDepth;
     procedures = savedProcedures;
     notProcedures = savedNot;
+    proceduresChanged();
     loopEnds = savedEnds;
     LineCounter[0] = c0;
     LineCounter[1] = c1;

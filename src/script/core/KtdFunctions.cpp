@@ -45,9 +45,13 @@ QStringList arrayItems(QString text) {
 QString KtdEngine::CallFunction(const QString& word, bool lookupOnly) {
     int n = -1;
     auto hit = functionCache.constFind(word);
-    if (hit != functionCache.constEnd())
+    if (hit != functionCache.constEnd()) {
         n = *hit;
-    else {
+        if (n == -1)
+            return QStringLiteral("{no}");
+        if (n < -1) // a word of the constant table
+            return lookupOnly ? QString() : ktdTable(205).values[-n - 2];
+    } else {
         QString w = word;
         if (w.endsWith(u'＄') || w.endsWith(u'$'))
             w.chop(1);
@@ -58,6 +62,9 @@ QString KtdEngine::CallFunction(const QString& word, bool lookupOnly) {
         if (n < 0) {
             const KtdTable& c = ktdTable(205);
             int row = c.lookup(word);
+            if (functionCache.size() > 100000)
+                functionCache.clear();
+            functionCache.insert(word, row < 0 ? -1 : -row - 2);
             if (row < 0)
                 return QStringLiteral("{no}");
             return lookupOnly ? QString() : c.values[row];

@@ -63,11 +63,9 @@ void KtdEngine::RunComnd(const QString& input) {
         ~Guard() { --d; }
     } guard(nestingDepth);
 
-    QStringList pieces;
-    auto cached = splitCache.constFind(input);
-    if (cached != splitCache.constEnd())
-        pieces = *cached;
-    else {
+    auto cached = splitCache.find(input);
+    if (cached == splitCache.end()) {
+        LineEntry entry;
         QString line = input;
         if (line.contains(QStringLiteral("｝｛")))
             line.replace(QStringLiteral("｝｛"), QStringLiteral("＆"));
@@ -82,21 +80,24 @@ void KtdEngine::RunComnd(const QString& input) {
             for (const QString& p : splitSentences(line)) {
                 QString s = trimLeft(p);
                 if (!s.isEmpty())
-                    pieces << s;
+                    entry.pieces << s;
             }
-        if (splitCache.size() > 100000)
-            splitCache.clear();
-        splitCache.insert(input, pieces);
+        entry.analyses.assign(size_t(entry.pieces.size()), nullptr);
+        cached = splitCache.emplace(input, std::move(entry)).first;
     }
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
+    LineEntry& entry = cached->second;
+    for (qsizetype i = 0; i < entry.pieces.size(); ++i) {
         if (i > 0 && (StopRequested || ExitProcedure))
             break;
-        RunSentence(pieces[i]);
+        const KtdAnalysis*& analysis = entry.analyses[size_t(i)];
+        if (!analysis)
+            analysis = &AnalysisOf(entry.pieces[i]);
+        RunSentence(entry.pieces[i], analysis);
     }
 }
 
-void KtdEngine::RunSentence(const QString& sentence) {
-    int kind = AnalyseSentence(sentence);
+void KtdEngine::RunSentence(const QString& sentence, const KtdAnalysis* analysis) {
+    int kind = AnalyseSentence(sentence, analysis);
     Dispatch(kind);
 }
 
@@ -108,11 +109,9 @@ int KtdEngine::LookupCommand(const QString& word) const {
     return n;
 }
 
-int KtdEngine::AnalyseSentence(const QString& s) {
-    Sentence = s;
-    MeansArg.clear();
-    auto cached = analysisCache.constFind(s);
-    if (cached == analysisCache.constEnd()) {
+const KtdAnalysis& KtdEngine::AnalysisOf(const QString& s) {
+    auto cached = analysisCache.find(s);
+    if (cached == analysisCache.end()) {
         KtdAnalysis a;
         BracketMask mask(s, AllPairs);
         auto firstOutside = [&](const QString& mark) -> qsizetype {
@@ -203,11 +202,15 @@ int KtdEngine::AnalyseSentence(const QString& s) {
             } else
                 a.commandWord = trimSpaces(parts.last());
         }
-        if (analysisCache.size() > 100000)
-            analysisCache.clear();
-        cached = analysisCache.insert(s, a);
+        cached = analysisCache.emplace(s, std::move(a)).first;
     }
-    const KtdAnalysis& a = *cached;
+    return cached->second;
+}
+
+int KtdEngine::AnalyseSentence(const QString& s, const KtdAnalysis* analysis) {
+    Sentence = s;
+    MeansArg.clear();
+    const KtdAnalysis& a = analysis ? *analysis : AnalysisOf(s);
     currentSetting = a.setting;
     CommandWord = a.commandWord;
     ObjectArg = a.objectArg;

@@ -146,8 +146,16 @@ void KtdEngine::trimCaches() {
         return;
     if (planCache.size() > 200000)
         planCache.clear();
+    if (nestingDepth == 0 && (splitCache.size() > 100000 || analysisCache.size() > 100000)) {
+        splitCache.clear();
+        analysisCache.clear();
+    }
+    if (calcCache.size() > 100000)
+        calcCache.clear();
     if (conditionCache.size() > 50000)
         conditionCache.clear();
+    if (compareCache.size() > 50000)
+        compareCache.clear();
 }
 
 void KtdEngine::letMessagesThroughSometimes() {
@@ -171,14 +179,19 @@ void KtdEngine::ResetRunState() {
     commandCache.clear();
     functionCache.clear();
     calcCache.clear();
-    splitCache.clear();
     if (nestingDepth == 0 && evaluating == 0) {
         // Pure functions of a text; a run started from inside a sentence
         // keeps them, since the outer sentence still refers to them.
         planCache.clear();
         conditionCache.clear();
+        compareCache.clear();
     }
-    analysisCache.clear();
+    // Analyses depend on the procedures of the run.
+    if (nestingDepth == 0) {
+        splitCache.clear();
+        analysisCache.clear();
+    }
+    proceduresChanged();
     declaredAliases.clear();
     loopEnds.clear();
     procedures.clear();
@@ -214,6 +227,7 @@ void KtdEngine::InstallProgram(const QString& normalisedText) {
     ProgramLines = ProgramText.split(CrLf);
     procedures.clear();
     notProcedures.clear();
+    proceduresChanged();
     loopEnds.clear();
     ComputeBlockDepths();
     RegisterProcedures();
@@ -241,6 +255,7 @@ void KtdEngine::ComputeBlockDepths() {
 }
 
 void KtdEngine::RegisterProcedures() {
+    proceduresChanged();
     const QString head = QStringLiteral("手順は　");
     for (qsizetype i = 0; i < ProgramLines.size(); ++i) {
         const QString& l = ProgramLines[i];

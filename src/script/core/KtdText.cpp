@@ -127,6 +127,18 @@ QString trimLeft(QStringView s) {
     return s.mid(b).toString();
 }
 
+QString trimLeft(const QString& s) {
+    if (s.isEmpty() || !isSpace(s.front()))
+        return s;
+    return trimLeft(QStringView(s));
+}
+
+QString trimSpaces(const QString& s) {
+    if (s.isEmpty() || (!isSpace(s.front()) && !isSpace(s.back())))
+        return s;
+    return trimSpaces(QStringView(s));
+}
+
 QString trimRight(QStringView s) {
     qsizetype e = s.size();
     while (e > 0 && isSpace(s[e - 1]))
@@ -217,10 +229,12 @@ double parseScanned(const QString& t, qsizetype b, qsizetype e) {
             return double(qint32(quint32(v)));
         return double(v);
     }
-    QString num = t.mid(b, e - b);
-    for (QChar& c : num)
-        if (c == u'd' || c == u'D')
-            c = u'e';
+    QByteArray num;
+    num.reserve(e - b);
+    for (qsizetype i = b; i < e; ++i) {
+        char c = char(t[i].unicode());
+        num += (c == 'd' || c == 'D') ? 'e' : c;
+    }
     return num.toDouble();
 }
 
@@ -234,9 +248,38 @@ QString narrowAscii(QStringView s) {
 
 } // namespace
 
+namespace {
+// Plain ASCII integers and decimals, the common case of a stored number.
+bool fastNumber(QStringView s, double& out) {
+    const qsizetype n = s.size();
+    if (n == 0 || n > 15)
+        return false;
+    qsizetype i = 0;
+    bool negative = false;
+    if (s[0] == u'-') {
+        negative = true;
+        if (n == 1)
+            return false;
+        i = 1;
+    }
+    qint64 v = 0;
+    for (; i < n; ++i) {
+        char16_t c = s[i].unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        v = v * 10 + (c - u'0');
+    }
+    out = double(negative ? -v : v);
+    return true;
+}
+} // namespace
+
 bool isNumeric(QStringView s) {
     if (s.isEmpty())
         return false;
+    double fast = 0;
+    if (fastNumber(s, fast))
+        return true;
     // Fast refusal for the common case of a name.
     char16_t c0 = s[0].unicode();
     if (!(c0 == u' ' || c0 == 0x3000 || c0 == u'+' || c0 == u'-' || c0 == u'.' || c0 == u'&' ||
@@ -250,12 +293,18 @@ bool isNumeric(QStringView s) {
 }
 
 double numericValue(QStringView s) {
+    double fast = 0;
+    if (fastNumber(s, fast))
+        return fast;
     QString t = trimSpaces(narrowAscii(s));
     qsizetype e = scanNumber(t, 0, true);
     return e > 0 ? parseScanned(t, 0, e) : 0.0;
 }
 
 double toNumber(QStringView s) {
+    double fast = 0;
+    if (fastNumber(s, fast))
+        return fast;
     QString t = narrowAscii(s);
     qsizetype b = 0;
     while (b < t.size() && (t[b] == u' ' || t[b] == u'\t'))

@@ -20,7 +20,10 @@ QString toKatakana(QStringView s);
 
 bool isSpace(QChar c);
 QString trimSpaces(QStringView s);
+// Shares the text when there is nothing to trim.
+QString trimSpaces(const QString& s);
 QString trimLeft(QStringView s);
+QString trimLeft(const QString& s);
 QString trimRight(QStringView s);
 
 // Whether the whole text reads as a number (full-width digits allowed).
