@@ -3,6 +3,7 @@
 #include "script/core/KTD.h"
 #include "script/sys/AccessNumber.h"
 #include "script/sys/PackagedScript.h"
+#include "script/sys/ZekoSys.h"
 
 #include <QDate>
 #include <QDir>
@@ -98,6 +99,25 @@ int PackMain(const QString& enginePath, const QStringList& args) {
     const WriteResult w = packaged::PackProgram(enginePath, script, files, out);
     if (!w.ok) {
         PrintError(QStringLiteral("kotodama --pack: ") + w.error);
+        return 1;
+    }
+    return 0;
+}
+
+int SecurityMain(const QString& programFolder, const QStringList& args) {
+    const QString word = args.size() == 1 ? args[0].toLower() : QString();
+    QString value;
+    if (word == QLatin1String("on") || word == QLatin1String("true"))
+        value = QStringLiteral("True");
+    else if (word == QLatin1String("off") || word == QLatin1String("false"))
+        value = QStringLiteral("False");
+    if (value.isEmpty()) {
+        PrintError(QStringLiteral("usage: kotodama --security on|off"));
+        return 2;
+    }
+    const QString file = ZekoSys::FilePathIn(programFolder);
+    if (!ZekoSys(file).SetYSetting(QStringLiteral("Kotodama\\Sec"), value)) {
+        PrintError(QStringLiteral("kotodama --security: cannot write ") + file);
         return 1;
     }
     return 0;

@@ -26,4 +26,9 @@ int Main(KTD& engine, UserPort& user, const StartUp& start);
 // "--pack". Returns the exit status and writes errors to stderr.
 int PackMain(const QString& enginePath, const QStringList& args);
 
+// `kotodama --security on|off`: writes the security entry "Kotodama\Sec" of
+// the engine's settings file in `programFolder`, the one configuration this
+// program's users otherwise have no way to make.
+int SecurityMain(const QString& programFolder, const QStringList& args);
+
 } // namespace lumi

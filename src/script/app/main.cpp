@@ -45,6 +45,10 @@ int main(int argc, char** argv) {
         args.removeFirst();
         return lumi::PackMain(programPath, args);
     }
+    if (!args.isEmpty() && args.first() == QLatin1String("--security")) {
+        args.removeFirst();
+        return lumi::SecurityMain(QFileInfo(programPath).absolutePath(), args);
+    }
     // Windows are not there yet, so both forms run on the console.
     if (!args.isEmpty() && args.first() == QLatin1String("--console"))
         args.removeFirst();

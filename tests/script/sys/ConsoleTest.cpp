@@ -224,6 +224,25 @@ TEST(Console, PersistentStoresAndDllCallsReachThePlatformLayer) {
     EXPECT_TRUE(QFile::exists(console.path("config/Kotodama/registry.txt")));
 }
 
+TEST(Console, TheSecuritySettingBesideTheProgramHoldsBackUntrustedRuns) {
+    Console console;
+    // The settings file lies beside the program, so a copy keeps the
+    // build's own folder untouched.
+    const QString program = console.copyProgram(QStringLiteral("kotodama"));
+    // 日本語処理 starts a fresh run that was not given the day's number.
+    const QString script = console.write(
+        QStringLiteral("s.ktd"), QStringLiteral("「「abc」を　「o.txt」に　保存」を　日本語処理"));
+    ASSERT_EQ(console.run({"--security", "off"}, {}, program).status, 0);
+    EXPECT_TRUE(QFile::exists(console.path("sysdatze.zrf")));
+    EXPECT_EQ(U(console.run({"--console", script}, {}, program).out),
+              "セキュリティが有効です。現在の設定では、以下の命令を実行できません。\n"
+              "「abc」を　「o.txt」へ　保存\n［1行目　エラー番号99］\n");
+    ASSERT_EQ(console.run({"--security", "ON"}, {}, program).status, 0);
+    EXPECT_EQ(U(console.run({"--console", script}, {}, program).out), "");
+    EXPECT_EQ(console.run({"--security", "maybe"}, {}, program).status, 2);
+    EXPECT_EQ(console.run({"--security"}, {}, program).status, 2);
+}
+
 TEST(Console, PackingNeedsAScriptAndAnOutput) {
     Console console;
     const QString script = console.write(QStringLiteral("s.ktd"), QStringLiteral("「x」を　表示"));
