@@ -119,6 +119,10 @@ public:
     void PlayEventSound(const QString& name);
     void SendSSTPNotify(const QString& name, const QString& reference);
 
+    // ---- the sockets of both roles (the fuzz targets feed them bytes)
+    WireServer& Server() { return *server_; }
+    WireClient& Client() { return *client_; }
+
     // ---- state
     PlayState& State() { return state_; }
     const PlayState& State() const { return state_; }

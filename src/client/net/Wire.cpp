@@ -189,9 +189,15 @@ void WireServer::onDisconnected(int slot, QTcpSocket* socket) {
 void WireServer::onReadyRead(int slot, QTcpSocket* socket) {
     if (slot > topSlot() || slots_[slot].socket != socket)
         return;
+    feed(slot, socket->readAll());
+}
+
+void WireServer::feed(int slot, const QByteArray& bytes) {
+    if (slot < 0 || slot > topSlot())
+        return;
     {
         Slot& s = slots_[slot];
-        if (!s.framer.append(socket->readAll())) {
+        if (!s.framer.append(bytes)) {
             log_.DebugPut(
                 QStringLiteral("Receive ") + QString::number(slot) +
                 QStringLiteral("> buffer overflow without terminator; connection dropped"));
@@ -338,7 +344,11 @@ QString WireClient::peerAddress() const {
 }
 
 void WireClient::onReadyRead() {
-    if (!framer_.append(socket_->readAll())) {
+    feed(socket_->readAll());
+}
+
+void WireClient::feed(const QByteArray& bytes) {
+    if (!framer_.append(bytes)) {
         log_.DebugPut(
             QStringLiteral("Receive C> buffer overflow without terminator; connection dropped"));
         close();

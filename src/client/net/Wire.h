@@ -56,6 +56,9 @@ public:
     void closeSlot(int slot);
     QString remoteAddress(int slot) const;
 
+    // Bytes that arrived on a slot, as its socket hands them over.
+    void feed(int slot, const QByteArray& bytes);
+
     void ServerSend(const QString& text);
     void ExceptionSend(const QString& text, int slot);
     void PinpointSend(const QString& text, int slot);
@@ -101,6 +104,9 @@ public:
     bool IsConnection() const;
     bool isConnected() const;
     QString peerAddress() const;
+
+    // Bytes that arrived from the server, as the socket hands them over.
+    void feed(const QByteArray& bytes);
 
     void ClientSend(const QString& text);
 
