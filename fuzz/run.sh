@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 bash tools/setup.sh
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DLUMI_TESTS=OFF -DLUMI_FUZZ=ON -DLUMI_SANITIZE=ON >/dev/null
-cmake --build build/fuzz
+cmake --build build/fuzz --target fuzzers -j "${FUZZ_JOBS:-2}"
 seconds="${FUZZ_SECONDS:-30}"
 for target in build/fuzz/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
