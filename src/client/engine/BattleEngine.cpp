@@ -385,8 +385,9 @@ void BattleEngine::PlaceCard(int handIndex, int area) {
             return;
         auto& m = own.Monster(area);
         if (m.CardID.isEmpty() && (card->CardType == KindF || card->CardType == KindB)) {
-            // A stone count driven below zero by a level payment pays nothing either.
-            if (own.Stone <= 0)
+            // Only an empty stone pool refuses: a count a level payment drove
+            // below zero goes on down, as every other payment does.
+            if (own.Stone == 0)
                 return Refuse(QStringLiteral("Error:ストーンが足りません。"));
             add16(own.Stone, -1);
             m.CardID = id;

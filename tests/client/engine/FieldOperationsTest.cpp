@@ -49,6 +49,16 @@ const OperationCase kFieldCases[] = {
      {},
      {},
      "Error:ストーンが足りません。"},
+    {"PlaceMonsterInStoneDebtPaysOnDown",
+     [](T& t) { t.setOwn({"F001"}, {}, -1); },
+     [](E& e) { e.PlaceCard(0, 4); },
+     {chat("Ann がカードをセットしました"), set(4), S0, R},
+     {"Ann がカードをセットしました"},
+     {},
+     [](T& t) {
+         EXPECT_EQ(t.data.Own.Stone, -2);
+         EXPECT_EQ(t.area(4).CardID, "F001");
+     }},
     {"PlaceMonsterOnOccupiedAreaDoesNothing",
      [](T& t) {
          t.setOwn({"F001"}, {}, 2);
