@@ -344,7 +344,10 @@ void KtdEngine::RunCommandNumber(int n) {
 
 void KtdEngine::ShowMessageCommand() {
     const QString means = ExtractParticle(QStringLiteral("で"));
-    const QString object = ObjectArg;
+    QString object = ObjectArg;
+    // 「…」と表示 names its text with と.
+    if (trimSpaces(object).isEmpty())
+        object = ExtractParticle(QStringLiteral("と"));
     int style = 0;
     if (!means.isEmpty()) {
         qint32 s = 0;

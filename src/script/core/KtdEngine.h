@@ -189,7 +189,8 @@ public:
     QString ExtractParticle(const QString& particle) {
         return ExtractParticles({particle}).value(0);
     }
-    int LookupCommand(const QString& word) const; // exact in table 101, also full-width
+    int LookupCommand(const QString& word) const;     // exact in table 101, also full-width
+    static int ContainedCommand(const QString& word); // first row whose word occurs inside
     void RunCommandNumber(int number);
     int& counterInUse() { return LineCounter[1] != 0 ? LineCounter[1] : LineCounter[0]; }
     int currentLine() const { return (LineCounter[1] != 0 ? LineCounter[1] : LineCounter[0]) + 1; }

@@ -101,6 +101,14 @@ void KtdEngine::RunSentence(const QString& sentence, const KtdAnalysis* analysis
     Dispatch(kind);
 }
 
+int KtdEngine::ContainedCommand(const QString& word) {
+    const KtdTable& table = ktdTable(101);
+    for (qsizetype i = 0; i < table.words.size(); ++i)
+        if (!table.words[i].isEmpty() && word.contains(table.words[i]))
+            return table.numbers[i];
+    return -1;
+}
+
 int KtdEngine::LookupCommand(const QString& word) const {
     const KtdTable& t = ktdTable(101);
     int n = t.number(word);
@@ -306,12 +314,7 @@ void KtdEngine::Dispatch(int kind) {
             return;
         }
         LastResult.clear();
-        for (qsizetype i = 0; i < table.words.size(); ++i) {
-            if (!table.words[i].isEmpty() && CommandWord.contains(table.words[i])) {
-                n = table.number(table.words[i]);
-                break;
-            }
-        }
+        n = ContainedCommand(CommandWord);
         if (n < 0)
             n = table.number(toWide(CommandWord));
     }

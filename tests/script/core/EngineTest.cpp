@@ -3,6 +3,7 @@
 #include "ScriptTestSupport.h"
 #include "common/Cp932.h"
 #include "common/TextFile.h"
+#include "script/core/KtdEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -259,4 +260,38 @@ TEST(Engine, DeclaredWordsAndDllCalls) {
               "42\nABC3\n26\nDLLファイル　nolibが見つかりません。\n［14行目　エラー番号601］\n"
               "DLL関数　noneが見つかりません。\n［15行目　エラー番号602］\n");
     EXPECT_EQ(system.calls.first().toStdString(), "libtest|twice");
+}
+
+TEST(Tables, CommandLookups) {
+    struct Row {
+        const char* word;
+        int exact;
+        int contained;
+    };
+    const Row rows[] = {
+        {"追加保存する", -1, 14},     {"表示しろ", -1, 1}, {"起動して待てよ", -1, 4},
+        {"起動して待て", 5, 4},       {"すす", 42, 42},    {"パターンマッチ", 40, 40},
+        {"メニューかいし", -1, -1},   {"右へ", 700, 700},  {"ファイル属性変更する", -1, 404},
+        {"大きくスタンプ", 710, 710},
+    };
+    RecordingUser user;
+    KTD ktd(user);
+    for (const Row& r : rows) {
+        const QString w = QString::fromUtf8(r.word);
+        EXPECT_EQ(ktd.engine().LookupCommand(w), r.exact) << r.word;
+        EXPECT_EQ(KtdEngine::ContainedCommand(w), r.contained) << r.word;
+    }
+    // Row counts as the tables are published.
+    EXPECT_EQ(ktdTable(101).words.size(), 225);
+    EXPECT_EQ(ktdTable(102).words.size(), 166);
+    EXPECT_EQ(ktdTable(206).words.size(), 42);
+    EXPECT_EQ(ktdTable(106).values.value(ktdTable(106).lookup(QStringLiteral("22"))).toStdString(),
+              "\"「」\"がありません。");
+}
+
+TEST(Tables, ShowNamesItsTextWithTo) {
+    ScriptRun r;
+    EXPECT_EQ(text(r.run(lines("「a。b」と表示\n「はい」を　質問で　表示\nそれを表示"))),
+              "a。b\nはい\n1\n");
+    EXPECT_EQ(r.user.boxes[1].icon, BoxIcon::Question);
 }

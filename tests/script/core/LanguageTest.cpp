@@ -37,7 +37,7 @@ void runTable(const std::vector<Case>& cases) {
 
 TEST(Sentences, AnalysisAndParticles) {
     runTable({
-        {"quoted full stop does not split", "「a。b」と表示\n「a。b」を表示", "\na。b\n"},
+        {"quoted full stop does not split", "「a。b」と表示\n「a。b」を表示", "a。b\na。b\n"},
         {"no particle: text after the space", "表示　おはよう", "おはよう\n"},
         {"assignment needs a space after は", "変数は　３\n変数を表示", "３\n"},
         {"は without a space is a command sentence", "変数は３",
