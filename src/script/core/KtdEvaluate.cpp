@@ -73,6 +73,8 @@ bool fastInteger(const QString& s, double& out) {
     return true;
 }
 
+constexpr int kMaxEvaluationDepth = 600;
+
 int precedence(char op) {
     switch (op) {
     case '+':
@@ -117,6 +119,8 @@ QString KtdEngine::EvaluateValue(const QString& text) {
         explicit Busy(int& x) : n(x) { ++n; }
         ~Busy() { --n; }
     } busy(evaluating);
+    if (evaluating > kMaxEvaluationDepth)
+        return trimSpaces(text); // no value nests this deep; keep the stack
     QString out;
     QString rest = text;
     for (;;) {
@@ -380,6 +384,16 @@ QVector<KtdCalcToken> KtdEngine::BuildPostfix(const QString& text) {
             infix << op(char(c));
         }
         flush();
+        // An operand that is the whole text again (an unclosed call such as
+        // 左（a＋b) would only evaluate itself: it counts as 0.
+        const QString whole = trimSpaces(s);
+        for (KtdCalcToken& t : infix)
+            if (t.kind == KtdCalcToken::Operand &&
+                trimSpaces(QString(t.operand).replace(u'（', u'(').replace(u'）', u')')) == whole) {
+                t.kind = KtdCalcToken::Number;
+                t.number = 0;
+                t.operand.clear();
+            }
         // Postfix by precedence; every operator is left-associative.
         QVector<KtdCalcToken> postfix;
         QVector<KtdCalcToken> stack;

@@ -86,6 +86,7 @@ TEST(Values, EvaluationAndArithmetic) {
          "左（「abcd」、２）＆「!」を表示。文字数（「abc」）＋１を表示", "ab!\n4\n"},
         {"negative after an operator", "２＊－３を表示", "-6\n"},
         {"large result without exponent", "10^20を表示", "100000000000000000000\n"},
+        {"an unclosed call evaluates without recursing", "Ａは　左（1＋2\nＡを表示", "0\n"},
         {"full-width number stays as written", "Ａは　１２\nＡを表示。Ａ＋１を表示", "１２\n13\n"},
     });
 }
@@ -130,6 +131,8 @@ TEST(Variables, ArraysDictionariesAndCommands) {
         {"escaped comma", "Ａ（１）は　「x,y」\nＡを表示。Ａ（１）を表示", "x{**}y\nx,y\n"},
         {"negative index is error 37", "Ａは　「a」\nＡ（－１）を表示",
          "配列の番号には、0より下を指定することはできません。\n［2行目　エラー番号37］\n\n"},
+        {"missing closing parenthesis is error 23", "Ａ（１は　ｘ",
+         "\"）\"がありません。\n［1行目　エラー番号23］\n"},
         {"case and width insensitive names", "abcは　1\nＡＢＣを表示", "1\n"},
         {"足せ reads the amount as written",
          "Ｃは　１０\n3を　Ｃに　足せ\nＣを表示\nＣに　足せ\nＣを表示\n３を　Ｃに　足せ\nＣを表示",
@@ -180,6 +183,9 @@ TEST(Conditions, SingleLineAndBlocks) {
          "gt\nle\n"},
         {"numbers compare as numbers",
          "もし　10＞9　なら　「n」を表示\nもし　「1.0」＝1　なら　「eq」を表示", "n\neq\n"},
+        {"no comparison is error 3", "もし　Ａ　なら　「x」を表示",
+         "「もし」で指定した判断式が正しくありません。\n式が正しいかスペースがあるか確認してくださ"
+         "い。\n［1行目　エラー番号3］\n"},
         {"missing なら is error 2", "もし　Ａ＝１",
          "文法が間違っています。「なら」が不足しています。\n［1行目　エラー番号2］\n"},
         {"block true",
