@@ -258,3 +258,41 @@ TEST(ImageEnd, RealProgramsOfThisSystemEndAtTheirFileEnd) {
         EXPECT_EQ(ImageEnd(*bytes), bytes->size()) << path.toStdString();
     }
 }
+
+TEST(Trailer, DamagedImagesAndTrailersNeverReadOutOfBounds) {
+    // Every prefix and a run of seeded byte changes of both image kinds with
+    // a trailer: the readers must only ever answer, never read past the end
+    // (the sanitizers watch) nor keep more than the input holds.
+    const QByteArray trailer = BuildTrailer({{QStringLiteral("a.bin"), QByteArray("xyz")}},
+                                            QStringLiteral("「あ」を　表示"));
+    const QByteArray samples[] = {
+        PeImage() + trailer,
+        ElfImage(true, false, 0x40, {{0, 0, 0}, {1, 0xC0, 0x20}}, 0xE0) + trailer,
+        ElfImage(false, true, 0x40, {{0, 0, 0}, {1, 0x90, 0x20}}, 0xB0) + trailer,
+    };
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (const QByteArray& sample : samples) {
+        for (qsizetype n = 0; n <= sample.size(); ++n) {
+            const QByteArrayView prefix(sample.constData(), n);
+            const qint64 end = ImageEnd(prefix);
+            EXPECT_GE(end, 0);
+            const Trailer t = ParseTrailer(prefix);
+            for (const AttachedFile& f : t.files)
+                EXPECT_LE(f.content.size(), n);
+        }
+        for (int round = 0; round < 2000; ++round) {
+            QByteArray damaged = sample;
+            for (int k = 0; k < 4; ++k)
+                damaged[qsizetype(next() % std::uint32_t(damaged.size()))] = char(next());
+            EXPECT_GE(ImageEnd(damaged), 0);
+            const Trailer t = ParseTrailer(damaged);
+            for (const AttachedFile& f : t.files)
+                EXPECT_LE(f.content.size(), damaged.size());
+            DecodeScriptRecord(damaged);
+        }
+    }
+}
