@@ -1,6 +1,7 @@
 #include "deckbuilder/frmDeckDialog.h"
 
 #include "deckbuilder/DeckIcons.h"
+#include "deckbuilder/ErrorTrap.h"
 
 #include <QButtonGroup>
 #include <QHeaderView>
@@ -23,8 +24,9 @@ static QRect tw(int left, int top, int width, int height) {
     return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
-frmDeckDialog::frmDeckDialog(const QString& deckPath, UserPort& user, QWidget* parent)
-    : QDialog(parent), model(deckPath), user_(user) {
+frmDeckDialog::frmDeckDialog(const QString& deckPath, UserPort& user, QWidget* parent,
+                             bool deckBuilder)
+    : QDialog(parent), model(deckPath), user_(user), deckBuilder_(deckBuilder) {
     setObjectName(QStringLiteral("frmDeckDialog"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -92,9 +94,13 @@ frmDeckDialog::frmDeckDialog(const QString& deckPath, UserPort& user, QWidget* p
     mnuRClick1 = new QMenu(QStringLiteral("右クリック1"), this);
     mnuRClick1Delete = mnuRClick1->addAction(QStringLiteral("削除(&D)"));
 
-    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
-    connect(mnuRClick1Delete, &QAction::triggered, this, [this] { mnuRClick1Delete_Click(); });
+    connect(cmdOK, &QPushButton::clicked, this,
+            [this] { trapped("frmDeckDialog.cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(cmdCancel, &QPushButton::clicked, this,
+            [this] { trapped("frmDeckDialog.cmdCancel_Click", [this] { cmdCancel_Click(); }); });
+    connect(mnuRClick1Delete, &QAction::triggered, this, [this] {
+        trapped("frmDeckDialog.mnuRClick1Delete_Click", [this] { mnuRClick1Delete_Click(); });
+    });
     connect(detailsView->header(), &QHeaderView::sectionClicked, this,
             [this](int section) { lsvDecks_ColumnClick(section + 1); });
     for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(detailsView),
@@ -110,7 +116,11 @@ frmDeckDialog::frmDeckDialog(const QString& deckPath, UserPort& user, QWidget* p
     model.LastKey = 1;
     optIconMode[3]->setChecked(true);
     optIconMode_Click(3);
-    Reflesh();
+    trapped("frmDeckDialog.Reflesh", [this] { Reflesh(); });
+}
+
+void frmDeckDialog::trapped(const char* place, const std::function<void()>& handler) {
+    RunTrapped(user_, QString::fromLatin1(place), deckBuilder_, handler);
 }
 
 void frmDeckDialog::OpSvMode(bool Mode) {

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -23,8 +24,11 @@ namespace lumi {
 class frmDeckDialog : public QDialog {
     Q_OBJECT
 public:
-    // `deckPath` ends in a separator; boxes go through `user`.
-    frmDeckDialog(const QString& deckPath, UserPort& user, QWidget* parent = nullptr);
+    // `deckPath` ends in a separator; boxes, and the error report of the
+    // hosting program, go through `user`. `deckBuilder`: the host is the deck
+    // builder, whose error report never ends the program.
+    frmDeckDialog(const QString& deckPath, UserPort& user, QWidget* parent = nullptr,
+                  bool deckBuilder = false);
 
     void OpSvMode(bool Mode);
 
@@ -65,7 +69,10 @@ private:
     void fillView();
     void copySelectionToField();
 
+    void trapped(const char* place, const std::function<void()>& handler);
+
     UserPort& user_;
+    bool deckBuilder_;
     QStandardItemModel* items_;
 };
 

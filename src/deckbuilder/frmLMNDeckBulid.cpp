@@ -2,6 +2,7 @@
 
 #include "carddata/ReportError.h"
 #include "deckbuilder/CardInfoView.h"
+#include "deckbuilder/ErrorTrap.h"
 #include "deckbuilder/frmDeckDialog.h"
 #include "deckbuilder/frmDeckVersion.h"
 #include "deckbuilder/frmPutBBS.h"
@@ -18,7 +19,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
-#include <exception>
 
 namespace lumi {
 
@@ -197,13 +197,7 @@ frmLMNDeckBulid::frmLMNDeckBulid(const InstallPaths& paths, const CardDatabase& 
 }
 
 void frmLMNDeckBulid::guarded(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const std::exception& e) {
-        ReportError(user_, 0, QString::fromLocal8Bit(e.what()), QStringLiteral("(不明)"), true);
-    } catch (...) {
-        ReportError(user_, 0, QStringLiteral("不明なエラー"), QStringLiteral("(不明)"), true);
-    }
+    RunTrapped(user_, QStringLiteral("(不明)"), true, command);
 }
 
 void frmLMNDeckBulid::cboCardSeries_Click() {
@@ -307,7 +301,7 @@ int frmLMNDeckBulid::runDialog(QDialog& dialog) {
 void frmLMNDeckBulid::mnuOpenDeck_Click() {
     if (!model.ConfirmDiscard(user_))
         return;
-    frmDeckDialog dialog(paths_.DeckPath, user_, this);
+    frmDeckDialog dialog(paths_.DeckPath, user_, this, true);
     dialog.OpSvMode(false);
     runDialog(dialog);
     if (dialog.Canceled())
@@ -347,7 +341,7 @@ void frmLMNDeckBulid::mnuSave_Click() {
 }
 
 void frmLMNDeckBulid::mnuSaveAs_Click() {
-    frmDeckDialog dialog(paths_.DeckPath, user_, this);
+    frmDeckDialog dialog(paths_.DeckPath, user_, this, true);
     dialog.OpSvMode(true);
     dialog.txtFileName->setText(txtDeckName->text());
     runDialog(dialog);

@@ -3,6 +3,9 @@
 #include "deckbuilder/DeckBuilderModel.h"
 
 #include "Support.h"
+#include "deckbuilder/ErrorTrap.h"
+
+#include <stdexcept>
 
 namespace lumi::test {
 namespace {
@@ -224,6 +227,19 @@ TEST_F(DeckBuilderModelTest, ClosingAlwaysAsksWithYesAsDefault) {
     EXPECT_TRUE(m.ConfirmClose(user));
     EXPECT_EQ(user.seen[0].defaultButton, 0);
     EXPECT_EQ(user.seen[0].buttons, BoxButtons::YesNo);
+}
+
+TEST_F(DeckBuilderModelTest, TrappedFailureIsReportedWithItsPlaceAndTheProgramGoesOn) {
+    int ranAfter = 0;
+    user.expect({}, BoxResult::No);
+    RunTrapped(user, QStringLiteral("(不明)"), true, [] { throw std::runtime_error("broken"); });
+    RunTrapped(user, QStringLiteral("(不明)"), true, [&] { ++ranAfter; });
+    user.verify();
+    EXPECT_EQ(ranAfter, 1);
+    ASSERT_EQ(user.seen.size(), 1);
+    EXPECT_EQ(user.seen[0].title, QStringLiteral("エラー"));
+    EXPECT_TRUE(
+        user.seen[0].text.contains(QStringLiteral("・エラー内容：broken\r\n・発生箇所：(不明)")));
 }
 
 } // namespace
