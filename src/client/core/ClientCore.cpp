@@ -132,6 +132,15 @@ QString ClientCore::ClientName(int slot) const {
 
 // ------------------------------------------------------------------ connecting
 
+void ClientCore::ReportBadPort(const QString& portText, const QString& place) {
+    bool numeric = false;
+    portText.trimmed().toLongLong(&numeric);
+    if (numeric)
+        reportError(6, QStringLiteral("オーバーフローしました。"), place);
+    else
+        reportError(13, QStringLiteral("型が一致しません。"), place);
+}
+
 bool ClientCore::StartServer(const QString& portText, const QString& name) {
     if (portText.trimmed().isEmpty()) {
         ports_.user.messageBox({QStringLiteral("ポートが入力されていません。"), ClientTitle});
@@ -143,8 +152,7 @@ bool ClientCore::StartServer(const QString& portText, const QString& name) {
     }
     const std::optional<quint16> port = parsePort(portText);
     if (!port) {
-        reportError(6, QStringLiteral("オーバーフローしました。"),
-                    QStringLiteral("frmMain.mnuConnectServer_Click"));
+        ReportBadPort(portText, QStringLiteral("frmMain.mnuConnectServer_Click"));
         return false;
     }
     return Listen(*port, name);
@@ -190,8 +198,7 @@ bool ClientCore::StartClient(const QString& host, const QString& portText, const
     }
     const std::optional<quint16> port = parsePort(portText);
     if (!port) {
-        reportError(6, QStringLiteral("オーバーフローしました。"),
-                    QStringLiteral("frmMain.mnuConnectClient_Click"));
+        ReportBadPort(portText, QStringLiteral("frmMain.mnuConnectClient_Click"));
         return false;
     }
     state_.MyName = name;

@@ -158,6 +158,8 @@ private:
     void OnClientError(int code, const QString& description);
     void OnPeerClosed(int slot);
     bool CommunicationErrorBox(int code, const QString& description);
+    // A port field that is no port from 1 to 65535.
+    void ReportBadPort(const QString& portText, const QString& place);
 
     // Server: a chat line to everybody and into the own log.
     void AnnounceAll(const QString& text);
