@@ -6,6 +6,7 @@
 #include "script/core/KtdEngine.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace lumi {
 
@@ -48,12 +49,13 @@ QString KTD::GetForEditor(int kind) const {
     if (kind != 1)
         return {};
     QString out;
-    for (const QString& key : d->variableOrder) {
-        auto it = d->variables.constFind(key);
-        if (it == d->variables.constEnd())
-            continue;
-        out += QStringLiteral("◆") + it->name + CrLf + decodeEscapes(it->value) + CrLf;
-    }
+    QList<const KtdEngine::Variable*> ordered;
+    for (const KtdEngine::Variable& v : d->variables)
+        ordered << &v;
+    std::sort(ordered.begin(), ordered.end(), [](auto a, auto b) { return a->order < b->order; });
+    for (const KtdEngine::Variable* v : ordered)
+        out += QStringLiteral("◆") + toWide(trimSpaces(v->name)) + CrLf + decodeEscapes(v->value) +
+               CrLf;
     return out;
 }
 

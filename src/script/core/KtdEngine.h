@@ -113,11 +113,12 @@ public:
 
     // ---- variables
     struct Variable {
-        QString name; // wide form
+        QString name; // as first written
         QString value;
+        quint64 order = 0; // when it was created
     };
     QHash<QString, Variable> variables; // key: wide, case-folded
-    QStringList variableOrder;          // keys in order of first assignment
+    quint64 variableCounter = 0;
     QHash<QString, QString> localNames; // key: wide, case-folded
     QHash<QString, QString> keyCache;
 
@@ -159,6 +160,12 @@ public:
     struct ComparePlan {
         QString op, nop, left, right;
         bool failed = false;
+        enum Mode : unsigned char { Plain, TypeTest, Range, Either } mode = Plain;
+        enum Code : unsigned char { Eq, Ne, Ge, Le, Gt, Lt, Bad } code = Bad;
+        QString sideA, sideB;      // the two sides of a range or an alternative
+        bool rightLiteral = false; // the right side is a number as written
+        QString rightNarrow;       // ... narrowed
+        double rightNumber = 0;
     };
     std::unordered_map<QString, ComparePlan, StringHash> compareCache;
     void trimCaches(); // drops caches that grew too large, between sentences only

@@ -499,6 +499,12 @@ QStringList KtdEngine::SplitArguments(const QString& text, int count, bool evalu
 }
 
 QString KtdEngine::EvaluateArgumentList(const QString& text) {
+    if (!text.contains(u'、') && !text.contains(u'，') && !text.contains(u',')) {
+        QString v = EvaluateValue(text);
+        if (v.contains(u','))
+            v.replace(QLatin1Char(','), QStringLiteral("{**}"));
+        return v;
+    }
     QStringList pieces = splitArgumentsRaw(text);
     for (QString& p : pieces) {
         p = EvaluateValue(p);
@@ -553,14 +559,12 @@ void KtdEngine::SetVariable(const QString& name, const QString& value) {
         it->value = value;
         return;
     }
-    variables.insert(key, Variable{toWide(trimSpaces(name)), value});
-    variableOrder << key;
+    variables.insert(key, Variable{name, value, ++variableCounter});
 }
 
 void KtdEngine::DeleteVariable(const QString& name) {
     const QString key = variableKey(name);
-    if (variables.remove(key))
-        variableOrder.removeOne(key);
+    variables.remove(key);
 }
 
 void KtdEngine::AssignVariable(const QString& name, const QString& value) {

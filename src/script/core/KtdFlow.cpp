@@ -258,7 +258,7 @@ bool KtdEngine::EvaluateCondition(const QString& cond, bool anyOf, const QString
 }
 
 bool KtdEngine::Compare(const QString& conditionText, const QString& word) {
-    const QString cacheKey = word + QChar(1) + conditionText;
+    const QString cacheKey = word.isEmpty() ? conditionText : word + QChar(1) + conditionText;
     auto cached = compareCache.find(cacheKey);
     if (cached == compareCache.end()) {
         ComparePlan c;
@@ -294,16 +294,54 @@ bool KtdEngine::Compare(const QString& conditionText, const QString& word) {
             c.right = trimSpaces(text.mid(pos + c.op.size()));
         }
         c.nop = toNarrow(c.op);
+        if (c.nop == QStringLiteral("="))
+            c.code = ComparePlan::Eq;
+        else if (c.nop == QStringLiteral("<>"))
+            c.code = ComparePlan::Ne;
+        else if (c.nop == QStringLiteral(">=") || c.op == QStringLiteral("以上"))
+            c.code = ComparePlan::Ge;
+        else if (c.nop == QStringLiteral("<=") || c.op == QStringLiteral("以下"))
+            c.code = ComparePlan::Le;
+        else if (c.nop == QStringLiteral(">") || c.op == QStringLiteral("より上"))
+            c.code = ComparePlan::Gt;
+        else if (c.nop == QStringLiteral("<") || c.op == QStringLiteral("より下"))
+            c.code = ComparePlan::Lt;
+        const QString& r = c.right;
+        if (r.size() >= 2 && r.front() == u'"' && r.back() == u'"' && r.count(u'"') >= 2)
+            c.mode = ComparePlan::TypeTest;
+        else {
+            for (const QString& from : {QStringLiteral("　から　"), QStringLiteral(" から ")}) {
+                qsizetype k = r.indexOf(from);
+                if (k >= 0 && c.mode == ComparePlan::Plain) {
+                    c.mode = ComparePlan::Range;
+                    c.sideA = r.left(k);
+                    c.sideB = r.mid(k + from.size());
+                }
+            }
+            for (const QString& either :
+                 {QStringLiteral("　または　"), QStringLiteral(" または ")}) {
+                qsizetype k = r.indexOf(either);
+                if (k >= 0 && c.mode == ComparePlan::Plain) {
+                    c.mode = ComparePlan::Either;
+                    c.sideA = r.left(k);
+                    c.sideB = r.mid(k + either.size());
+                }
+            }
+            if (c.mode == ComparePlan::Plain && !r.isEmpty() && isNumeric(r)) {
+                c.rightLiteral = true;
+                c.rightNarrow = trimSpaces(toNarrow(r));
+                c.rightNumber = toNumber(c.rightNarrow);
+            }
+        }
         cached = compareCache.emplace(cacheKey, std::move(c)).first;
     }
-    const ComparePlan plan = cached->second;
+    const ComparePlan& plan = cached->second;
     if (plan.failed) {
         ShowError(3, 48);
         return false;
     }
     const QString& left = plan.left;
-    QString right = plan.right;
-    const QString& op = plan.op;
+    const QString& right = plan.right;
     const QString& nop = plan.nop;
     const QString leftValue = EvaluateValue(left);
 
@@ -362,41 +400,46 @@ bool KtdEngine::Compare(const QString& conditionText, const QString& word) {
         return false;
     };
 
-    for (const QString& from : {QStringLiteral("　から　"), QStringLiteral(" から ")}) {
-        qsizetype k = right.indexOf(from);
-        if (k >= 0) {
-            double a = toNumber(EvaluateValue(right.left(k)));
-            double b = toNumber(EvaluateValue(right.mid(k + from.size())));
-            double v = toNumber(leftValue);
-            bool r = a <= v && v <= b;
-            return nop == QStringLiteral("<>") ? !r : r;
-        }
+    if (plan.mode == ComparePlan::Range) {
+        double a = toNumber(EvaluateValue(plan.sideA));
+        double b = toNumber(EvaluateValue(plan.sideB));
+        double v = toNumber(leftValue);
+        bool r = a <= v && v <= b;
+        return plan.code == ComparePlan::Ne ? !r : r;
     }
-    for (const QString& either : {QStringLiteral("　または　"), QStringLiteral(" または ")}) {
-        qsizetype k = right.indexOf(either);
-        if (k >= 0) {
-            bool r = equalValues(leftValue, EvaluateValue(right.left(k))) ||
-                     equalValues(leftValue, EvaluateValue(right.mid(k + either.size())));
-            return nop == QStringLiteral("<>") ? !r : r;
-        }
+    if (plan.mode == ComparePlan::Either) {
+        bool r = equalValues(leftValue, EvaluateValue(plan.sideA)) ||
+                 equalValues(leftValue, EvaluateValue(plan.sideB));
+        return plan.code == ComparePlan::Ne ? !r : r;
     }
-    QString rightValue = EvaluateValue(right);
-    if (!rightValue.isEmpty() && isNumeric(rightValue))
-        rightValue = trimSpaces(toNarrow(rightValue));
-
-    const double ln = toNumber(leftValue), rn = toNumber(rightValue);
-    if (nop == QStringLiteral("="))
+    QString rightValue;
+    double rn = 0;
+    if (plan.rightLiteral) {
+        rightValue = plan.rightNarrow;
+        rn = plan.rightNumber;
+    } else {
+        rightValue = EvaluateValue(right);
+        if (!rightValue.isEmpty() && isNumeric(rightValue))
+            rightValue = trimSpaces(toNarrow(rightValue));
+        rn = toNumber(rightValue);
+    }
+    const double ln = toNumber(leftValue);
+    switch (plan.code) {
+    case ComparePlan::Eq:
         return equalValues(leftValue, rightValue);
-    if (nop == QStringLiteral("<>"))
+    case ComparePlan::Ne:
         return !equalValues(leftValue, rightValue);
-    if (nop == QStringLiteral(">=") || op == QStringLiteral("以上"))
+    case ComparePlan::Ge:
         return ln >= rn;
-    if (nop == QStringLiteral("<=") || op == QStringLiteral("以下"))
+    case ComparePlan::Le:
         return ln <= rn;
-    if (nop == QStringLiteral(">") || op == QStringLiteral("より上"))
+    case ComparePlan::Gt:
         return ln > rn;
-    if (nop == QStringLiteral("<") || op == QStringLiteral("より下"))
+    case ComparePlan::Lt:
         return ln < rn;
+    case ComparePlan::Bad:
+        break;
+    }
     ShowError(3, 48);
     return false;
 }

@@ -198,7 +198,7 @@ void KtdEngine::ResetRunState() {
     notProcedures.clear();
     localNames.clear();
     variables.clear();
-    variableOrder.clear();
+    variableCounter = 0;
     keyCache.clear();
     plainSettings.clear();
     LineCounter[0] = LineCounter[1] = 0;
