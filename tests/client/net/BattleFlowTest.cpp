@@ -215,6 +215,24 @@ TEST_F(Table, WholeBattleKeepsEveryTableAlike) {
     ASSERT_TRUE(waitFor([&] { return late.ports.chat.contains(QStringLiteral("marker")); }));
     EXPECT_TRUE(late.ports.boxes.isEmpty());
 
+    // The resend command: area 5 is the opponent's master, sent as "5"; 10 and above beep.
+    v1.ports.debug.clear();
+    s.core->ResendFieldCommand(QStringLiteral("5"));
+    const QString area5 = QStringLiteral("Receive C> set") + QChar(0) + QStringLiteral("5") +
+                          QChar(0) + QStringLiteral("O") + QChar(0);
+    ASSERT_TRUE(waitFor([&] {
+        return std::any_of(v1.ports.debug.begin(), v1.ports.debug.end(),
+                           [&](const QString& l) { return l.startsWith(area5); });
+    }));
+    const int beeps = s.ports.beeps;
+    s.core->ResendFieldCommand(QStringLiteral("10"));
+    EXPECT_EQ(s.ports.beeps, beeps + 1);
+    // A named value's key is matched without regard to letter case.
+    s.core->AnyRequest(QStringLiteral("-1"),
+                       QStringLiteral("set<>10<>0<>deckdefaultdata.DECKNAME<>別名"));
+    ASSERT_TRUE(waitFor(
+        [&] { return v2.core->Data().Enemy.DeckDefaultData.DeckName == QStringLiteral("別名"); }));
+
     // Hand viewing: viewers are told, the opponent is not.
     s.core->HandViewCommand();
     ASSERT_TRUE(waitFor(
