@@ -282,6 +282,10 @@ TEST(Errors, ModesAndTheGate) {
          "エラーは　処理\n見せろ\n「next」を表示\n手順は　処理\nエラーメッセージを表示\nエラー番号"
          "を表示\n終わり",
          "知らない命令です。\n命令が正しいか確認してください。\n見せろ\n1\nnext\n"},
+        {"an error inside the handler shows OK only and does not recurse",
+         "エラーは　処理\n見せろ\n「next」を表示\n手順は　処理\n見せない\n終わり",
+         "知らない命令です。\n命令が正しいか確認してください。\n見せない\n［5行目　エラー番号1］\nn"
+         "ext\n"},
         {"無視 drops errors", "エラーは　無視\n見せろ\n「next」を表示", "next\n"},
         {"宣言 of an engine word is refused",
          "見せるとして　表示を　宣言\n「a」を　見せる\n表示として　表示を　宣言",
@@ -319,4 +323,23 @@ TEST(Errors, GateRefusesWithoutTrust) {
     out = trusted.run(lines("「/nonexistent/x」を起動"), true);
     EXPECT_TRUE(out.startsWith(QStringLiteral("/nonexistent/xが見つかりません。")))
         << out.toStdString();
+}
+
+TEST(Errors, ButtonsFollowTheMode) {
+    struct Row {
+        const char* script;
+        BoxButtons buttons;
+    };
+    const Row rows[] = {
+        {"見せろ", BoxButtons::OKCancel},
+        {"エラーは　続ける\n見せろ", BoxButtons::OK},
+        {"エラーは　処理\n見せろ\n手順は　処理\n見せない\n終わり", BoxButtons::OK},
+    };
+    for (const Row& row : rows) {
+        ScriptRun r;
+        r.run(lines(row.script));
+        ASSERT_EQ(r.user.boxes.size(), 1) << row.script;
+        EXPECT_EQ(r.user.boxes[0].buttons, row.buttons) << row.script;
+        EXPECT_EQ(r.user.boxes[0].icon, BoxIcon::Error) << row.script;
+    }
 }
