@@ -150,7 +150,8 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
         return std::nullopt;
     const Line& l = lines_[k];
     QByteArray v = trimBlanks(QByteArrayView(l.text).sliced(l.valueStart));
-    if (v.size() >= 2 && v.front() == '"' && v.back() == '"')
+    // One pair of matching quotes, double or single, is taken off.
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.mid(1, v.size() - 2);
     qsizetype nul = v.indexOf('\0');
     if (nul >= 0)
