@@ -70,7 +70,9 @@ QString RemoveExtension(const QString& path) {
     const QString p = cutAtNul(path);
     qsizetype lastSep = p.lastIndexOf(DirSep);
     qsizetype dot = p.lastIndexOf(u'.');
-    if (dot < 0 || dot < lastSep)
+    // As the shell sees it, a space after the last dot means the name has
+    // no extension ("v1.0 beta").
+    if (dot < 0 || dot < lastSep || p.indexOf(u' ', dot) >= 0)
         return p;
     return p.left(dot);
 }

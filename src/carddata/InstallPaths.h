@@ -43,7 +43,8 @@ bool EnsureInstallFolders(const InstallPaths& paths);
 QString GetFileName(const QString& path);
 
 // The path without the extension of its file-name part (from the last "."
-// that follows the last separator), cut at the first NUL.
+// that follows the last separator, unless a space follows that dot), cut at
+// the first NUL.
 QString RemoveExtension(const QString& path);
 
 // Existence of a file or folder.

@@ -57,6 +57,10 @@ TEST(PathHelpers, AddDirSepGetFileNameRemoveExtension) {
          QStringLiteral("/c.d/file")},
         {QStringLiteral("x.tar.gz"), QStringLiteral("x.tar.gz/"), QStringLiteral("x.tar.gz"),
          QStringLiteral("x.tar")},
+        {QStringLiteral("/e/v1.0 beta"), QStringLiteral("/e/v1.0 beta/"),
+         QStringLiteral("v1.0 beta"), QStringLiteral("/e/v1.0 beta")},
+        {QStringLiteral("/e/my deck.ini"), QStringLiteral("/e/my deck.ini/"),
+         QStringLiteral("my deck.ini"), QStringLiteral("/e/my deck")},
         {QStringLiteral("/d/霧波.lml"), QStringLiteral("/d/霧波.lml/"), QStringLiteral("霧波.lml"),
          QStringLiteral("/d/霧波")},
     };
