@@ -133,7 +133,7 @@ bool SaveINISetting(const ClientSettings& s, const QString& settingsFile, UserPo
     for (const Item& it : items) {
         if (!ini.SetINIData(QLatin1String(it.key), it.value, QLatin1String(it.section))) {
             if (report)
-                ReportError(*report, ErrFileAccess, ini.LastError,
+                ReportError(*report, ErrFileAccess, FileAccessErrorText(ini.LastError),
                             QStringLiteral("mdlMain.SaveINISetting"), deckBuilder);
             return false;
         }

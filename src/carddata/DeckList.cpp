@@ -185,8 +185,7 @@ bool DeckList::SaveDeck(const QString& path, const DeckData& deck, const ReportT
         auto loaded = IniDocument::load(path);
         if (!loaded) {
             if (report)
-                ReportError(report->user, ErrFileAccess,
-                            QStringLiteral("パス/ファイル アクセス エラーです。"),
+                ReportError(report->user, ErrFileAccess, FileAccessErrorText(path),
                             QStringLiteral("DeckList.SaveDeck"), report->deckBuilder);
             return false;
         }
@@ -202,8 +201,7 @@ bool DeckList::SaveDeck(const QString& path, const DeckData& deck, const ReportT
         ini.set(body, DeckSlotKey(int(i + 1)), deck.Cards[i]);
     WriteResult r = writeWholeFile(path, ini.toBytes());
     if (!r.ok && report)
-        ReportError(report->user, ErrFileAccess,
-                    QStringLiteral("パス/ファイル アクセス エラーです。") + r.error,
+        ReportError(report->user, ErrFileAccess, FileAccessErrorText(r.error),
                     QStringLiteral("DeckList.SaveDeck"), report->deckBuilder);
     return r.ok;
 }

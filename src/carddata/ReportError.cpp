@@ -8,6 +8,13 @@ QString ErrorDetailsText(int number, const QString& description, const QString& 
            place;
 }
 
+QString FileAccessErrorText(const QString& reason) {
+    QString text = QStringLiteral("パス/ファイル アクセス エラーです。");
+    if (!reason.isEmpty())
+        text += QStringLiteral(" (") + reason + u')';
+    return text;
+}
+
 QString ErrorBoxText(int number, const QString& description, const QString& place) {
     return QStringLiteral("以下のエラーが発生しました。") + CrLf +
            ErrorDetailsText(number, description, place) + CrLf +

@@ -19,6 +19,10 @@ inline constexpr int ErrBadData = 13; // malformed data
 // "・エラー番号：" n CR LF "・エラー内容：" description CR LF "・発生箇所：" place
 QString ErrorDetailsText(int number, const QString& description, const QString& place);
 
+// The description of error 75 (a file that cannot be read or written), with
+// the system's reason in parentheses when there is one.
+QString FileAccessErrorText(const QString& reason = {});
+
 // The full text of the box around the details.
 QString ErrorBoxText(int number, const QString& description, const QString& place);
 

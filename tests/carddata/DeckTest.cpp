@@ -106,6 +106,8 @@ TEST_F(DeckFiles, FailedBuilderSaveReports) {
     EXPECT_FALSE(decks.SaveDeck(tmp.path(QStringLiteral("no/folder/d.ini")), DeckData{}, &report));
     ASSERT_EQ(user.boxes.size(), 1);
     EXPECT_TRUE(user.boxes[0].text.contains(QStringLiteral("・発生箇所：DeckList.SaveDeck")));
+    EXPECT_TRUE(user.boxes[0].text.contains(
+        QStringLiteral("・エラー番号：75\r\n・エラー内容：パス/ファイル アクセス エラーです。 (")));
 }
 
 TEST(DeckText, SaveDeckLayout) {

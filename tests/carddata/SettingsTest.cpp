@@ -183,6 +183,8 @@ TEST(Settings, FailedSaveReportsItsPlace) {
     ASSERT_EQ(user.boxes.size(), 1);
     EXPECT_EQ(user.boxes[0].title, QStringLiteral("エラー"));
     EXPECT_TRUE(user.boxes[0].text.contains(QStringLiteral("・発生箇所：mdlMain.SaveINISetting")));
+    EXPECT_TRUE(user.boxes[0].text.contains(
+        QStringLiteral("・エラー番号：75\r\n・エラー内容：パス/ファイル アクセス エラーです。 (")));
     EXPECT_TRUE(user.endCalls.isEmpty());
 }
 
