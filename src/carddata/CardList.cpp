@@ -187,8 +187,10 @@ LoadVerdict CardDatabase::LoadMasterlist(const QString& cardsPath, const ReportT
 
 LoadVerdict CardDatabase::LoadCardlist(const QString& cardsPath, const ReportTarget& report) {
     const QString place = QStringLiteral("CardList.LoadCardlist");
-    const QStringList files =
-        QDir(cardsPath).entryList({QStringLiteral("*.lml")}, QDir::Files, QDir::Name);
+    // Name filters match in any letter case; the order ignores case too, as
+    // a Windows folder listing would give it.
+    const QStringList files = QDir(cardsPath).entryList({QStringLiteral("*.lml")}, QDir::Files,
+                                                        QDir::Name | QDir::IgnoreCase);
     if (files.isEmpty()) {
         warnMissing(report, CardListMissingText);
         return LoadVerdict::MustEnd;

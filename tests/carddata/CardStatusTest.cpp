@@ -91,11 +91,11 @@ TEST_F(CardFolder, LoadsMastersSeriesKindsAndRarities) {
     file(QStringLiteral("master.dat"),
          QStringLiteral(
              "M0,見習い,N\nM1,剣士,A\n\"M2\",\"竜, 化身\",W\nM3,謎,n\nSHARED,マスター側,A\n"));
-    file(QStringLiteral("b.lml"), QStringLiteral("B1,後,F,-\nDUP,後の重複,B,-\n"));
+    file(QStringLiteral("B.lml"), QStringLiteral("B1,後,F,-\nDUP,後の重複,B,-\n"));
     file(QStringLiteral("a.lml"),
          QStringLiteral("A1,一,F,-\nA2,二,B,-\nA3,三,S,A1\nA4,四,M,-\nA5,五,f,*\nDUP,先,F,-\n"
                         "SHARED,カード側,F,-\n"));
-    file(QStringLiteral("empty.lml"), QString());
+    file(QStringLiteral("empty.LML"), QString());
     file(QStringLiteral("A1.ini"), QStringLiteral("[head]\nrare=3\n"));
     file(QStringLiteral("A2.ini"), QStringLiteral("[head]\nrare=many\n"));
     file(QStringLiteral("A3.ini"), QStringLiteral("[Head]\nRARE = 5 \n"));
@@ -108,9 +108,11 @@ TEST_F(CardFolder, LoadsMastersSeriesKindsAndRarities) {
     EXPECT_EQ(db.MasterList()[1].CardType, MasterA);
     EXPECT_EQ(db.MasterList()[3].CardType, MasterN); // lower case letter: kind 0
 
-    // Sorted by file name: a, b, empty.
+    // Sorted by file name regardless of letter case, as the Windows folder
+    // listing returns them: a, B, empty; the extension matches in any case.
     ASSERT_EQ(db.CardLists().size(), 3);
     EXPECT_EQ(db.CardLists()[0].SeriesName, QStringLiteral("a"));
+    EXPECT_EQ(db.CardLists()[1].SeriesName, QStringLiteral("B"));
     EXPECT_EQ(db.CardLists()[2].SeriesName, QStringLiteral("empty"));
     EXPECT_TRUE(db.CardLists()[2].Cards.isEmpty());
     const auto& a = db.CardLists()[0].Cards;
