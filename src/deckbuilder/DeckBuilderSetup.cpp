@@ -97,18 +97,18 @@ int RunDeckCommand(const DeckCommand& command, const QString& appPath, QTextStre
             err << command.error << '\n';
         err << DeckUsageText;
         err.flush();
-        return 2;
+        return 1;
     }
     DeckBuilderSetup setup;
     PrepareDeckBuilder(setup, command.root.isEmpty() ? appPath : command.root);
     StreamUserPort user(err);
     if (!LoadDeckBuilderCards(setup, user))
-        return 2;
+        return 1;
     const QString path = resolveDeckFile(command.deckFile, setup.Paths);
     if (path.isEmpty()) {
         err << QStringLiteral("デッキファイルが見つかりません: ") << command.deckFile << '\n';
         err.flush();
-        return 2;
+        return 1;
     }
     DeckList decks(setup.Cards);
     decks.LoadDeck(path);

@@ -51,8 +51,10 @@ struct DeckCommand {
 // `args` without the program name.
 DeckCommand ParseDeckCommand(const QStringList& args);
 
-// Runs --check or --post: 0 valid (or posted), 1 a deck that breaks the
-// rule, 2 an error (bad arguments, missing database or deck file).
+// Runs --check or --post: 0 valid (or posted), 1 otherwise: a deck that
+// breaks the rule, bad arguments, a missing database or deck file. Callers
+// tell the last kinds apart by the error stream, which is the only one they
+// write to.
 // Output is UTF-8 with CR LF written as a line feed.
 int RunDeckCommand(const DeckCommand& command, const QString& appPath, QTextStream& out,
                    QTextStream& err);
