@@ -725,6 +725,7 @@ void KtdEngine::DeclareCommand() {
         loopEnds.clear();
         while (StopLines.size() < ProgramLines.size())
             StopLines << 0;
+        declaredDllWords.insert(word);
         return;
     }
     int n = LookupCommand(trimSpaces(ObjectArg));
@@ -734,7 +735,12 @@ void KtdEngine::DeclareCommand() {
     }
 }
 
-void KtdEngine::CallDllCommand(const QString& spec, const QString& argumentText) {
+void KtdEngine::CallDllCommand(const QString& means, const QString& argumentText) {
+    // A declared word carries the object as written, so a quoted
+    // 「library の function」 reaches this point with its quotes.
+    QString spec = trimSpaces(means);
+    if (spec.size() >= 2 && spec.startsWith(u'「') && spec.endsWith(u'」'))
+        spec = spec.mid(1, spec.size() - 2);
     qsizetype no = spec.indexOf(u'の');
     const QString library = trimSpaces(no >= 0 ? spec.left(no) : spec);
     const QString function = trimSpaces(no >= 0 ? spec.mid(no + 1) : QString());

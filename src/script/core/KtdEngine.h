@@ -171,7 +171,10 @@ public:
     void trimCaches(); // drops caches that grew too large, between sentences only
     qint64 lastMessagesAt = 0;
     QHash<QString, QString> declaredAliases; // alias -> target word (for reporting)
-    QHash<int, int> loopEnds;                // loop line -> its end line
+    // Words declared for a DLL function: their value form hands its arguments
+    // to the call the way the command form does through LastResult.
+    QSet<QString> declaredDllWords;
+    QHash<int, int> loopEnds; // loop line -> its end line
 
     std::unique_ptr<RandomSource> random;
 
@@ -252,7 +255,7 @@ public:
     QString RunFunction(int number);
     void ShowMessageCommand();
     void DeclareCommand();
-    void CallDllCommand(const QString& functionSpec, const QString& arguments);
+    void CallDllCommand(const QString& means, const QString& arguments);
     void SettingSentence(int number);
     void StoreSetting(); // 設定
     QString ReadSetting(const QString& spec);

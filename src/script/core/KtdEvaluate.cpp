@@ -274,6 +274,8 @@ QString KtdEngine::ResolveName(const QString& term, const QString& name, const Q
     if (!name.isEmpty() && FindProcedure(name)) {
         if (hasArgs)
             SetVariable(name, EvaluateArgumentList(args));
+        if (declaredDllWords.contains(name))
+            LastResult = args;
         CallProcedure(name, false);
         QString result = LookupVariable(name);
         DeleteVariable(name);

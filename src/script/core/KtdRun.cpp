@@ -193,6 +193,7 @@ void KtdEngine::ResetRunState() {
     }
     proceduresChanged();
     declaredAliases.clear();
+    declaredDllWords.clear();
     loopEnds.clear();
     procedures.clear();
     notProcedures.clear();

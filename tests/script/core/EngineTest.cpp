@@ -262,6 +262,30 @@ TEST(Engine, DeclaredWordsAndDllCalls) {
     EXPECT_EQ(system.calls.first().toStdString(), "libtest|twice");
 }
 
+TEST(Engine, DeclaredDllWordsInTheirOtherForms) {
+    struct Row {
+        const char* script;
+        const char* output;
+    };
+    const Row rows[] = {
+        // A quoted object names the library and function without its quotes.
+        {"「libtestのtwice」を　倍として　宣言\n21を　倍\nそれを表示", "42\n"},
+        {"「libtestのnone」を　無として　宣言\n1を　無",
+         "DLL関数　noneが見つかりません。\n［5行目　エラー番号602］\n"},
+        // The value form passes its arguments as the command form does.
+        {"libtestのtwiceを　倍として　宣言\n倍（-7）を表示", "-14\n"},
+        {"libtestのtwiceを　倍として　宣言\nＸは　倍（３）＋１\nＸを表示", "7\n"},
+        {"libtestのupperを　大として　宣言\nＴは　「abc」\n大（Ｔ）＆Ｔを表示", "3ABC\n"},
+    };
+    for (const Row& row : rows) {
+        DllSystem system;
+        RecordingUser user;
+        KTD ktd(user, &system);
+        ktd.Run(lines(row.script), system.number, QString(), 0);
+        EXPECT_EQ(text(user.output), row.output) << row.script;
+    }
+}
+
 TEST(Tables, CommandLookups) {
     struct Row {
         const char* word;
