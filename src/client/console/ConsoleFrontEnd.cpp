@@ -189,11 +189,20 @@ void ConsoleFrontEnd::ChatPut(const QString& line) {
         out_.line(l);
 }
 
+QString DebugWindowLine(QString text) {
+    // The debug window shows a request's separators and line breaks as
+    // visible marks, so one entry stays one line.
+    text.replace(QChar(0), QStringLiteral("◆"));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("[↓]"));
+    text.replace(u'\r', QStringLiteral("[↓]"));
+    text.replace(u'\n', QStringLiteral("[↓]"));
+    return text;
+}
+
 void ConsoleFrontEnd::DebugPut(const QString& line) {
     if (!options_.Debug)
         return;
-    for (const QString& l : logLines(line))
-        err_.line(QStringLiteral("debug: ") + l);
+    err_.line(QStringLiteral("debug: ") + DebugWindowLine(line));
 }
 
 // ------------------------------------------------------------------ dialogs

@@ -32,6 +32,8 @@ struct ConsoleOptions {
 // Parses the arguments after the program name; nullopt and a reason on error.
 std::optional<ConsoleOptions> ParseConsoleOptions(const QStringList& args, QString* error);
 QString ConsoleUsage();
+// A debug text as the debug window shows it: NUL as "◆", line breaks as "[↓]".
+QString DebugWindowLine(QString text);
 
 // Writes UTF-8 lines to a stream and flushes after each.
 class LineWriter {

@@ -41,6 +41,12 @@ int RunConsoleProgram(const QString& appPath, const QStringList& args) {
         return 1;
     if (frontEnd.ended())
         return frontEnd.exitCode();
+    // The debug window introduces itself when it is loaded, after the databases.
+    for (const QString& l :
+         {QStringLiteral("Luminaria Online ver.") + VersionText(),
+          QStringLiteral("Public Beta Edition"), QString(), QStringLiteral("Zenith ver.1.10"),
+          QStringLiteral("Falcon ver.1.13"), QStringLiteral("Walrus ver.1.13"), QString()})
+        frontEnd.DebugPut(l);
 
     MersenneRandom random;
     SystemClock clock;

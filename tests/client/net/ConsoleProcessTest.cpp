@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 using namespace lumi;
@@ -240,4 +241,44 @@ TEST(ConsolePrograms, RefusesBadArgumentsAndMissingDatabases) {
     EXPECT_TRUE(err.startsWith(QStringLiteral("box: "))) << err.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("\nanswer: OK\n"))) << err.toStdString();
     EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+}
+
+TEST(ConsolePrograms, DebugLinesAreTheDebugWindowsLines) {
+    const QString port = QString::number(freePort());
+    ConsoleProc s({"--name", "S", "--serve", port, "--debug"});
+    ASSERT_TRUE(s.waitOut(QStringLiteral("サーバーを起動しました。")));
+    // The debug window introduces itself once it is loaded.
+    const QStringList intro{QStringLiteral("debug: Luminaria Online ver.0.54.0292"),
+                            QStringLiteral("debug: Public Beta Edition"),
+                            QStringLiteral("debug: "),
+                            QStringLiteral("debug: Zenith ver.1.10"),
+                            QStringLiteral("debug: Falcon ver.1.13"),
+                            QStringLiteral("debug: Walrus ver.1.13"),
+                            QStringLiteral("debug: ")};
+    ASSERT_GE(s.err.size(), intro.size());
+    EXPECT_EQ(s.err.mid(0, intro.size()), intro);
+
+    QTcpSocket raw;
+    raw.connectToHost(QHostAddress::LocalHost, port.toUShort());
+    ASSERT_TRUE(waitFor([&] { return raw.state() == QAbstractSocket::ConnectedState; }));
+    raw.write(QByteArray("connect\x00"
+                         "54\x00"
+                         "131\x00"
+                         "B\x01",
+                         17));
+    ASSERT_TRUE(s.waitOut(QStringLiteral("B さんが接続されました。(Ver.0.54)")));
+    // Separators show as marks; a batch's terminators stay inside its one line.
+    const QString mark = QStringLiteral("◆");
+    EXPECT_TRUE(waitFor([&] {
+        return s.err.contains(QStringLiteral("debug: Receive 0> connect") + mark + "54" + mark +
+                              "131" + mark + "B") &&
+               s.err.contains(QStringLiteral("debug: Send ALL>member") + mark + "S" + mark + "B") &&
+               s.err.contains(QStringLiteral("debug: Send 0>connected\x01"
+                                             "endbattle"));
+    })) << s.err.join(u'\n').toStdString();
+    for (const QString& l : s.err)
+        EXPECT_FALSE(l.contains(QChar(0))) << l.toStdString();
+    raw.disconnectFromHost();
+    ASSERT_TRUE(s.waitOut(QStringLiteral("Bさんが切断されました。")));
+    EXPECT_EQ(s.finish(), 0);
 }
