@@ -725,7 +725,7 @@ void KtdEngine::DeclareCommand() {
         loopEnds.clear();
         while (StopLines.size() < ProgramLines.size())
             StopLines << 0;
-        declaredDllWords.insert(word);
+        declaredDllWords.insert(toWide(word));
         return;
     }
     int n = LookupCommand(trimSpaces(ObjectArg));

@@ -274,7 +274,7 @@ QString KtdEngine::ResolveName(const QString& term, const QString& name, const Q
     if (!name.isEmpty() && FindProcedure(name)) {
         if (hasArgs)
             SetVariable(name, EvaluateArgumentList(args));
-        if (declaredDllWords.contains(name))
+        if (hasArgs && declaredDllWords.contains(toWide(name)))
             LastResult = args;
         CallProcedure(name, false);
         QString result = LookupVariable(name);

@@ -276,6 +276,7 @@ TEST(Engine, DeclaredDllWordsInTheirOtherForms) {
         {"libtestのtwiceを　倍として　宣言\n倍（-7）を表示", "-14\n"},
         {"libtestのtwiceを　倍として　宣言\nＸは　倍（３）＋１\nＸを表示", "7\n"},
         {"libtestのupperを　大として　宣言\nＴは　「abc」\n大（Ｔ）＆Ｔを表示", "3ABC\n"},
+        {"libtestのtwiceを　ｄｂとして　宣言\ndb（4）を表示", "8\n"},
     };
     for (const Row& row : rows) {
         DllSystem system;
