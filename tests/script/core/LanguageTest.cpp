@@ -39,6 +39,10 @@ TEST(Sentences, AnalysisAndParticles) {
     runTable({
         {"quoted full stop does not split", "「a。b」と表示\n「a。b」を表示", "a。b\na。b\n"},
         {"no particle: text after the space", "表示　おはよう", "おはよう\n"},
+        // The に of こんにちは is the last に outside brackets, so it marks a
+        // target and the command word becomes the text after it.
+        {"a bare word holding に splits there", "表示　こんにちは",
+         "知らない命令です。\n命令が正しいか確認してください。\nちは\n［1行目　エラー番号1］\n"},
         {"assignment needs a space after は", "変数は　３\n変数を表示", "３\n"},
         {"は without a space is a command sentence", "変数は３",
          "知らない命令です。\n命令が正しいか確認してください。\n変数は３\n［1行目　エラー番号1］"
