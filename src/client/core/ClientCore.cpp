@@ -5,10 +5,15 @@
 #include "carddata/Rules.h"
 #include "client/engine/BattleState.h"
 #include "client/engine/SetRequest.h"
+#include "common/Cp932.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QNetworkAccessManager>
 #include <QNetworkInterface>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QTimer>
 
 namespace lumi {
@@ -37,6 +42,29 @@ int valInteger(const QString& text) {
     if (!ok)
         return 0;
     return int(std::clamp<long long>(v, -100000, 100000));
+}
+
+// The first 15 characters of a page, "" when it cannot be read: the address
+// as the outside sees it.
+QString ReadURL15(const QString& url) {
+    QNetworkAccessManager manager;
+    QNetworkRequest request{QUrl(url)};
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+                      QStringLiteral("LuminariaOnline/%1.%2").arg(VersionMajor).arg(VersionMinor));
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setTransferTimeout(10000);
+    QNetworkReply* reply = manager.get(request);
+    QEventLoop wait;
+    QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
+    if (!reply->isFinished())
+        wait.exec();
+    QString text;
+    if (reply->error() == QNetworkReply::NoError)
+        text = cp932::decode(reply->read(23553)).remove(QChar(0)).left(15);
+    reply->deleteLater();
+    return text;
 }
 
 QString announceAddress() {
@@ -161,6 +189,16 @@ bool ClientCore::StartServer(const QString& portText, const QString& name) {
 bool ClientCore::Listen(quint16 port, const QString& name) {
     state_.MyName = name;
     client_->close();
+    // The lookup blocks, as the original's did; asking before the port opens
+    // keeps connections from being served while it runs.
+    QString address;
+    if (settings_.GetIPfromWeb) {
+        address = ReadURL15(settings_.GetIPURL);
+        if (address.isEmpty())
+            address = QStringLiteral("<収得失敗>");
+    } else {
+        address = announceAddress();
+    }
     QString error;
     if (!server_->listen(port, &error)) {
         reportError(10048, error, QStringLiteral("frmMain.mnuConnectServer_Click"));
@@ -169,7 +207,7 @@ bool ClientCore::Listen(quint16 port, const QString& name) {
     listening_ = true;
     ports_.user.statusText(3, QStringLiteral("サーバーです"));
     ports_.log.ChatPut(QStringLiteral("サーバーを起動しました。"));
-    ports_.log.ChatPut(QStringLiteral("あなたのIPアドレスは[") + announceAddress() +
+    ports_.log.ChatPut(QStringLiteral("あなたのIPアドレスは[") + address +
                        QStringLiteral("]です。"));
     ports_.log.DebugPut(QStringLiteral("Server Listen Started... in Port:") +
                         QString::number(server_->port()));

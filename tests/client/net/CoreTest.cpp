@@ -325,3 +325,46 @@ TEST(Load, TwoHundredMembersJoinAndChatAtOnce) {
     // The two start lines, then one join line and one chat line per member.
     EXPECT_EQ(s.ports.chat.count(), 2 + 2 * N);
 }
+
+TEST(ServerRole, AnnouncesTheAddressTheWebReports) {
+    // A page server on loopback answering like the address page; a closed
+    // port stands for a lookup that fails.
+    QTcpServer page;
+    ASSERT_TRUE(page.listen(QHostAddress::LocalHost, 0));
+    QByteArray seenRequest;
+    QObject::connect(&page, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = page.nextPendingConnection();
+        QObject::connect(s, &QTcpSocket::readyRead, [&seenRequest, s] {
+            seenRequest += s->readAll();
+            if (!seenRequest.contains("\r\n\r\n"))
+                return;
+            s->write("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n198.51.100.1234567\r\n");
+            s->disconnectFromHost();
+        });
+    });
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 closedPort = closed.serverPort();
+    closed.close();
+
+    const struct {
+        QString url;
+        QString line;
+    } cases[] = {
+        {QStringLiteral("http://127.0.0.1:%1/ipaddr.php").arg(page.serverPort()),
+         QStringLiteral("あなたのIPアドレスは[198.51.100.1234]です。")},
+        {QStringLiteral("http://127.0.0.1:%1/ipaddr.php").arg(closedPort),
+         QStringLiteral("あなたのIPアドレスは[<収得失敗>]です。")},
+    };
+    for (const auto& c : cases) {
+        ClientSettings settings;
+        settings.GetIPfromWeb = true;
+        settings.GetIPURL = c.url;
+        Session s(settings);
+        s.serve(QStringLiteral("あきら"));
+        EXPECT_TRUE(s.ports.chat.contains(c.line)) << c.url.toStdString();
+    }
+    EXPECT_TRUE(seenRequest.startsWith("GET /ipaddr.php ")) << seenRequest.constData();
+    EXPECT_TRUE(seenRequest.contains("User-Agent: LuminariaOnline/0.54\r\n"))
+        << seenRequest.constData();
+}
