@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
@@ -388,6 +390,16 @@ void ConsoleFrontEnd::finish() {
     ended_ = true;
     if (input_)
         input_->setEnabled(false);
+    // A connection still being made is seen through first: its refusal box
+    // belongs to the run even when the input ended at once.
+    QElapsedTimer waited;
+    waited.start();
+    while (core_ && !core_->State().ServerMode && core_->Client().IsConnection() &&
+           !core_->Client().isConnected() && waited.elapsed() < 5000) {
+        QEventLoop pause;
+        QTimer::singleShot(20, &pause, &QEventLoop::quit);
+        pause.exec();
+    }
     if (core_)
         core_->ShutDown();
     // Let the closing connections write what they still hold.

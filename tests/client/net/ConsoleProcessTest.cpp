@@ -282,3 +282,20 @@ TEST(ConsolePrograms, DebugLinesAreTheDebugWindowsLines) {
     ASSERT_TRUE(s.waitOut(QStringLiteral("Bさんが切断されました。")));
     EXPECT_EQ(s.finish(), 0);
 }
+
+TEST(ConsolePrograms, ARefusedConnectionIsReportedEvenWhenTheInputEndsAtOnce) {
+    QProcess p;
+    p.start(QStringLiteral(LUMI_BIN_DIR "/lumiplay"),
+            {"--console", "--root", SampleRoot(), "--name", "Z", "--connect",
+             "127.0.0.1:" + QString::number(freePort())});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    p.closeWriteChannel();
+    ASSERT_TRUE(p.waitForFinished(15000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(
+        QStringLiteral("box: 接続できませんでした。\\n"
+                       "接続先がサーバーを起動していないか、ネットワークに接続されていません。\n"
+                       "answer: No\n")))
+        << err.toStdString();
+}
