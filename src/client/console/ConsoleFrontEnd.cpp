@@ -352,26 +352,15 @@ void ConsoleFrontEnd::readInput() {
             // A single line longer than this is no command and no chat line.
             if (pending_.size() > 1024 * 1024 && !pending_.contains('\n'))
                 pending_.clear();
-            qsizetype at;
-            while (!ended_ && (at = pending_.indexOf('\n')) >= 0) {
-                QByteArray line = pending_.left(at);
-                pending_.remove(0, at + 1);
-                if (line.endsWith('\r'))
-                    line.chop(1);
-                handleLine(QString::fromUtf8(line));
-            }
+            processPending();
             if (ended_)
                 return;
             continue;
         }
         if (n == 0) {
             input_->setEnabled(false);
-            if (!pending_.isEmpty()) {
-                const QString last = QString::fromUtf8(pending_);
-                pending_.clear();
-                handleLine(last);
-            }
-            finish();
+            inputEnded_ = true;
+            processPending();
             return;
         }
         if (errno == EINTR)
@@ -381,6 +370,48 @@ void ConsoleFrontEnd::readInput() {
             finish();
         }
         return;
+    }
+}
+
+bool ConsoleFrontEnd::holdInput() const {
+    return core_ && !core_->State().ServerMode && core_->Client().IsConnection() &&
+           !core_->Client().isConnected();
+}
+
+void ConsoleFrontEnd::processPending() {
+    if (ended_)
+        return;
+    if (holdInput()) {
+        if (!retryPending_) {
+            retryPending_ = true;
+            QTimer::singleShot(20, this, [this] {
+                retryPending_ = false;
+                processPending();
+            });
+        }
+        return;
+    }
+    qsizetype at;
+    while (!ended_ && !holdInput() && (at = pending_.indexOf('\n')) >= 0) {
+        QByteArray line = pending_.left(at);
+        pending_.remove(0, at + 1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        handleLine(QString::fromUtf8(line));
+    }
+    if (ended_)
+        return;
+    if (holdInput()) {
+        processPending();
+        return;
+    }
+    if (inputEnded_) {
+        if (!pending_.isEmpty()) {
+            const QString last = QString::fromUtf8(pending_);
+            pending_.clear();
+            handleLine(last);
+        }
+        finish();
     }
 }
 

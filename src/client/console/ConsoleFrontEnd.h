@@ -93,6 +93,10 @@ private:
     bool selectTarget(const QString& areaText, bool masterAllowed);
     std::optional<int> amount(const QString& text, int low, int high);
     void readInput();
+    // Handles the complete lines read so far, unless a connection is still
+    // being made (commands wait for it, as a user waits for the dialog).
+    void processPending();
+    bool holdInput() const;
 
     ConsoleOptions options_;
     LineWriter out_;
@@ -101,6 +105,8 @@ private:
     std::unique_ptr<QSocketNotifier> input_;
     int fd_ = -1;
     QByteArray pending_;
+    bool inputEnded_ = false;
+    bool retryPending_ = false;
     bool ended_ = false;
     int exitCode_ = 0;
     int boxesThisCommand_ = 0;

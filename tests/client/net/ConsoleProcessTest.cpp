@@ -299,3 +299,19 @@ TEST(ConsolePrograms, ARefusedConnectionIsReportedEvenWhenTheInputEndsAtOnce) {
                        "answer: No\n")))
         << err.toStdString();
 }
+
+TEST(ConsolePrograms, LinesGivenBeforeTheConnectionIsMadeWaitForIt) {
+    const QString port = QString::number(freePort());
+    ConsoleProc s({"--name", "S", "--serve", port});
+    ASSERT_TRUE(s.waitOut(QStringLiteral("サーバーを起動しました。")));
+    QProcess c;
+    c.start(QStringLiteral(LUMI_BIN_DIR "/lumiplay"),
+            {"--console", "--root", SampleRoot(), "--name", "B", "--connect", "127.0.0.1:" + port});
+    ASSERT_TRUE(c.waitForStarted(10000));
+    c.write("hello\n");
+    c.closeWriteChannel();
+    ASSERT_TRUE(s.waitOut(QStringLiteral("B > hello")));
+    ASSERT_TRUE(c.waitForFinished(15000));
+    EXPECT_EQ(c.exitCode(), 0);
+    EXPECT_FALSE(QString::fromUtf8(c.readAllStandardError()).contains(QStringLiteral("box: ")));
+}
