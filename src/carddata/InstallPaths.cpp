@@ -81,4 +81,28 @@ bool FileExists(const QString& path) {
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
+bool IsPlainFileName(const QString& name) {
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
+        return false;
+    for (QChar c : name) {
+        if (c.unicode() < 0x20)
+            return false;
+        switch (c.unicode()) {
+        case '/':
+        case '\\':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|':
+            return false;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
 } // namespace lumi

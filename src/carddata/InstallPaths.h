@@ -50,4 +50,10 @@ QString RemoveExtension(const QString& path);
 // Existence of a file or folder.
 bool FileExists(const QString& path);
 
+// True when `name` can name a file inside a data folder as it is: not empty,
+// not "." or "..", and free of control characters, folder separators and the
+// characters Windows refuses in file names. Deck and rule names become file
+// names, so this keeps them inside their folder and the files portable.
+bool IsPlainFileName(const QString& name);
+
 } // namespace lumi

@@ -1,6 +1,7 @@
 #include "deckbuilder/DeckDialogModel.h"
 
 #include "carddata/INIAccess.h"
+#include "carddata/InstallPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,30 +85,6 @@ static QString withoutExtension(const QString& fileName) {
     return dot < 0 ? fileName : fileName.left(dot);
 }
 
-bool isPlainFileName(const QString& name) {
-    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
-        return false;
-    for (QChar c : name) {
-        if (c.unicode() < 0x20)
-            return false;
-        switch (c.unicode()) {
-        case '/':
-        case '\\':
-        case ':':
-        case '*':
-        case '?':
-        case '"':
-        case '<':
-        case '>':
-        case '|':
-            return false;
-        default:
-            break;
-        }
-    }
-    return true;
-}
-
 DeckDialogModel::OkOutcome DeckDialogModel::okSave(const QString& fileName, int selected,
                                                    UserPort& user) {
     if (selected >= entries.size())
@@ -118,7 +95,7 @@ DeckDialogModel::OkOutcome DeckDialogModel::okSave(const QString& fileName, int 
         return OkOutcome::Nothing;
     if (selected < 0 || fileName != withoutExtension(entries[selected].fileName)) {
         const QString file = endsWithIni(fileName) ? fileName : fileName + QStringLiteral(".ini");
-        if (!isPlainFileName(file) || file.size() == 4) {
+        if (!IsPlainFileName(file) || file.size() == 4) {
             user.messageBox({QStringLiteral("ファイル名「%1」は使えません。").arg(fileName) + CrLf +
                                  QStringLiteral("フォルダの区切りや \\ / : * ? \" < > | "
                                                 "を含まない名前を入力してください。"),

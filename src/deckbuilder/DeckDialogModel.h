@@ -69,9 +69,4 @@ private:
     void applySort();
 };
 
-// True when `name` can name a file inside the deck folder: not empty and free
-// of folder separators and of the characters Windows refuses in file names,
-// so a deck never lands outside the folder and files stay portable.
-bool isPlainFileName(const QString& name);
-
 } // namespace lumi

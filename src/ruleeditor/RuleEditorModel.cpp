@@ -1,6 +1,7 @@
 #include "ruleeditor/RuleEditorModel.h"
 
 #include "carddata/INIAccess.h"
+#include "carddata/InstallPaths.h"
 #include "carddata/ReportError.h"
 
 #include <QDir>
@@ -44,32 +45,6 @@ QString RuleEditorModel::RuleFilePath(const QString& name) const {
     return RulesPath + name + QStringLiteral(".lmr");
 }
 
-// A rule name becomes a file name as it is; refuse what would leave the
-// rules folder or what Windows could not store, so rule files stay portable.
-static bool usableAsFileName(const QString& name) {
-    if (name == QStringLiteral(".") || name == QStringLiteral(".."))
-        return false;
-    for (QChar c : name) {
-        if (c.unicode() < 0x20)
-            return false;
-        switch (c.unicode()) {
-        case '/':
-        case '\\':
-        case ':':
-        case '*':
-        case '?':
-        case '"':
-        case '<':
-        case '>':
-        case '|':
-            return false;
-        default:
-            break;
-        }
-    }
-    return true;
-}
-
 RuleEditorModel::SaveOutcome RuleEditorModel::SaveRule(const RuleForm& form, UserPort& user) const {
     if (form.name.isEmpty())
         return SaveOutcome::Ignored;
@@ -85,7 +60,7 @@ RuleEditorModel::SaveOutcome RuleEditorModel::SaveRule(const RuleForm& form, Use
                          RuleEditorTitle, BoxButtons::OK, BoxIcon::Warning, 0});
         return SaveOutcome::Failed;
     };
-    if (!usableAsFileName(form.name))
+    if (!IsPlainFileName(form.name))
         return fail(QStringLiteral("ルール名にファイル名として使えない文字 (\\ / : * ? \" < > | "
                                    "など) が含まれています。"));
     // The client creates the rules folder at its start; a lone editor may
