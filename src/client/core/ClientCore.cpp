@@ -169,15 +169,17 @@ void ClientCore::ReportBadPort(const QString& portText, const QString& place) {
         reportError(13, QStringLiteral("型が一致しません。"), place);
 }
 
+bool ClientCore::RequireFilled(const QString& value, const QString& message) {
+    if (!value.isEmpty())
+        return true;
+    ports_.user.messageBox({message, ClientTitle});
+    return false;
+}
+
 bool ClientCore::StartServer(const QString& portText, const QString& name) {
-    if (portText.trimmed().isEmpty()) {
-        ports_.user.messageBox({QStringLiteral("ポートが入力されていません。"), ClientTitle});
+    if (!RequireFilled(portText.trimmed(), QStringLiteral("ポートが入力されていません。")) ||
+        !RequireFilled(name, QStringLiteral("名前が入力されていません。")))
         return false;
-    }
-    if (name.isEmpty()) {
-        ports_.user.messageBox({QStringLiteral("名前が入力されていません。"), ClientTitle});
-        return false;
-    }
     const std::optional<quint16> port = parsePort(portText);
     if (!port) {
         ReportBadPort(portText, QStringLiteral("frmMain.mnuConnectServer_Click"));
@@ -222,18 +224,10 @@ bool ClientCore::Listen(quint16 port, const QString& name) {
 }
 
 bool ClientCore::StartClient(const QString& host, const QString& portText, const QString& name) {
-    if (host.trimmed().isEmpty()) {
-        ports_.user.messageBox({QStringLiteral("接続先が入力されていません。"), ClientTitle});
+    if (!RequireFilled(host.trimmed(), QStringLiteral("接続先が入力されていません。")) ||
+        !RequireFilled(portText.trimmed(), QStringLiteral("ポートが入力されていません。")) ||
+        !RequireFilled(name, QStringLiteral("名前が入力されていません。")))
         return false;
-    }
-    if (portText.trimmed().isEmpty()) {
-        ports_.user.messageBox({QStringLiteral("ポートが入力されていません。"), ClientTitle});
-        return false;
-    }
-    if (name.isEmpty()) {
-        ports_.user.messageBox({QStringLiteral("名前が入力されていません。"), ClientTitle});
-        return false;
-    }
     const std::optional<quint16> port = parsePort(portText);
     if (!port) {
         ReportBadPort(portText, QStringLiteral("frmMain.mnuConnectClient_Click"));

@@ -151,6 +151,8 @@ Q_SIGNALS:
     void viewerUpdate(int kind);
 
 private:
+    // The connection commands refuse an empty field with a plain box naming it.
+    bool RequireFilled(const QString& value, const QString& message);
     void ServerDispatch(int slot, const QStringList& fields);
     void ClientDispatch(const QStringList& fields);
     void OnConnect(int slot, const QStringList& fields);
